@@ -10,6 +10,8 @@ bool isOneByteModel(int typeEcu) { return typeEcu >= 0 && typeEcu <= 3; }
 
 std::string frameRequest(std::string_view requete, int typeEcu, std::string_view enteteRequete) {
     std::string line;
+    // "00" is the listen-only request in both families.
+    if (requete == "00") return line;
     if (isOneByteModel(typeEcu)) {
         line = requete;
     } else if (isKwpModel(typeEcu) && !requete.empty()) {

@@ -1,0 +1,141 @@
+#include "link/link.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "base/hex.h"
+#include "link/answer.h"
+#include "link/nack.h"
+
+namespace dravio::link {
+
+using base::Clock;
+
+namespace {
+
+// Clears DialogueActif on every way out of an exchange.
+class DialogueGuard {
+public:
+    explicit DialogueGuard(bool& flag) : flag_(flag) { flag_ = true; }
+    ~DialogueGuard() { flag_ = false; }
+    DialogueGuard(const DialogueGuard&) = delete;
+    DialogueGuard& operator=(const DialogueGuard&) = delete;
+
+private:
+    bool& flag_;
+};
+
+}  // namespace
+
+Link::Link(base::EventLoop& loop, Trace& trace)
+    : loop_(loop), trace_(trace), Timer1_(loop, [this] { TimeOutReponse = 1; }), Timer_present_(loop) {}
+
+void Link::Attente(double secondes) {
+    if (!(secondes > 0.0)) return;
+    const auto duration = std::chrono::nanoseconds(std::llround(secondes * 1e9));
+    Clock& clock = loop_.clock();
+    clock.sleepUntil(clock.now() + duration);
+}
+
+void Link::setShape1(std::uint32_t colour) {
+    Shape1_ = colour;
+    if (view_) view_->shape1ColourChanged(colour);
+}
+
+std::string Link::EnvoieRequete(std::string_view requete, std::string_view reponseDemo,
+                                std::int16_t longueurReponse, std::int16_t delaiMs) {
+    if (DialogueActif_) return {};
+    DialogueGuard dialogue(DialogueActif_);
+
+    if (TypeInterface == kInterfaceElm327) {
+        if (!elm_) {
+            trace_.EcritTrace("ELM327 : adaptateur non configuré", false);
+            return {};
+        }
+        return elm_(requete, delaiMs);
+    }
+
+    const std::string line = frameRequest(requete, TypeECU, EnteteRequete);
+    std::string answer;
+    lastReceived_.clear();
+
+    if (ModeDemo) {
+        if (view_) view_->restoreDefaultPointer();
+        answer = reponseDemo;
+        if (TraceActive) {
+            trace_.EcritTrace("E: " + line, true);
+            trace_.EcritTrace("R: " + answer, true);
+            if (answer.size() != 2 * static_cast<std::size_t>(std::max<int>(longueurReponse, 0))) {
+                trace_.EcritTrace("Log reponse : " + std::to_string(answer.size()) + "Lg prog : " +
+                                      std::to_string(longueurReponse),
+                                  false);
+            }
+        }
+        Attente(0.15);
+    } else {
+        answer = exchangeOnLine(line, longueurReponse, delaiMs);
+    }
+
+    setShape1(answer.empty() ? kShape1Red : kShape1Green);
+    if (line.find("F181") != std::string::npos) trace_.EcritTrace(" ", false);
+    if (!ModeDemo && link::isNegativeAnswer(lastReceived_, EnteteReponse)) DecodeNack(trace_, lastReceived_, EnteteReponse);
+    return answer;
+}
+
+std::string Link::exchangeOnLine(const std::string& line, std::int16_t longueurReponse, std::int16_t delaiMs) {
+    ports::KLineCable* cable = cable_;
+    std::vector<std::uint8_t> bytes;
+
+    // Whatever the line carried before this request is not its answer.
+    std::uint32_t waiting = 0;
+    if (cable && cable->queueStatus(waiting) == 0 && waiting > 0) cable->read(waiting, bytes);
+    bytes.clear();
+
+    if (!line.empty()) {
+        for (const std::uint8_t byte : base::fromHex(line)) {
+            Attente(0.006);
+            if (cable) cable->write(byte);
+        }
+    }
+    if (TraceActive) trace_.EcritTrace("E: " + line, true);
+
+    if (Timer_present_.enabled()) Timer_present_.restart();
+
+    TimeOutReponse = 0;
+    Timer1_.setInterval(std::chrono::milliseconds(std::max<int>(delaiMs, 0)));
+    Timer1_.setEnabled(true);
+
+    const auto lineBytes = static_cast<std::uint32_t>(line.size() / 2);
+    const auto expected = lineBytes + static_cast<std::uint32_t>(std::max<int>(longueurReponse, 0));
+    Clock& clock = loop_.clock();
+    for (;;) {
+        std::uint32_t count = 0;
+        if (cable) cable->queueStatus(count);
+        loop_.pump();
+        if (count >= expected || TimeOutReponse == 1) break;
+        // Sleep until the bytes are there, the next timer (Timer1 among them) is
+        // due, or it is time to look at queued events again.
+        const auto until = std::min(loop_.nextTimerDue(), clock.now() + kEventSlice);
+        if (cable) {
+            cable->waitForQueue(expected, until);
+        } else {
+            clock.sleepUntil(until);
+        }
+    }
+
+    if (cable && cable->queueStatus(waiting) == 0 && waiting > 0) cable->read(waiting, bytes);
+    Timer1_.setEnabled(false);
+
+    lastReceived_ = base::toHex(bytes);
+    // The echo is dropped by position, not compared with what was sent.
+    const auto answerLength = 2 * static_cast<std::size_t>(std::max<int>(longueurReponse, 0));
+    std::string answer{midText(lastReceived_, line.size(), answerLength)};
+
+    if (TraceActive) {
+        trace_.EcritTrace("R: " + answer, true);
+        if (answer.size() != answerLength) trace_.EcritTrace("Long reponse : " + std::to_string(answer.size()), true);
+    }
+    return answer;
+}
+
+}  // namespace dravio::link

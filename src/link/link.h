@@ -1,0 +1,95 @@
+// link: the exchange engine, the single door through which every request reaches
+// the ECU. It owns the state of the link (DialogueActif, TypeInterface, the
+// address pairs, the answer time-out) and runs on the link thread's event loop.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/event_loop.h"
+#include "link/framing.h"
+#include "link/trace.h"
+#include "ports/kline_cable.h"
+
+namespace dravio::link {
+
+// Back colours of the link indicator Shape1 (blue-green-red values).
+inline constexpr std::uint32_t kShape1Red = 0x0000FF;
+inline constexpr std::uint32_t kShape1Green = 0x00FF00;
+
+// The interface index of the ELM327 adapter; every other value uses the cable.
+inline constexpr std::int16_t kInterfaceElm327 = 3;
+
+// What the main window shows of the link. The engine reports, the window draws.
+class LinkView {
+public:
+    virtual ~LinkView() = default;
+    virtual void shape1ColourChanged(std::uint32_t /*bgr*/) {}
+    virtual void restoreDefaultPointer() {}
+};
+
+class Link {
+public:
+    // The ELM327 exchange: request text and time-out in, the adapter's raw answer out.
+    using ElmExchange = std::function<std::string(std::string_view requete, std::int16_t delaiMs)>;
+
+    Link(base::EventLoop& loop, Trace& trace);
+    Link(const Link&) = delete;
+    Link& operator=(const Link&) = delete;
+
+    // Sends one request and returns the answer without its echo, at most
+    // `longueurReponse` bytes as hex text; "" when nothing came in `delaiMs`
+    // or when another exchange is already running.
+    std::string EnvoieRequete(std::string_view requete, std::string_view reponseDemo,
+                              std::int16_t longueurReponse, std::int16_t delaiMs);
+
+    // Waits `secondes` precisely without letting events run.
+    void Attente(double secondes);
+
+    void setCable(ports::KLineCable* cable) { cable_ = cable; }
+    ports::KLineCable* cable() const { return cable_; }
+    void setView(LinkView* view) { view_ = view; }
+    void setElmExchange(ElmExchange elm) { elm_ = std::move(elm); }
+
+    base::EventLoop& loop() const { return loop_; }
+    Trace& trace() const { return trace_; }
+    base::Timer& Timer1() { return Timer1_; }
+    base::Timer& Timer_present() { return Timer_present_; }
+
+    bool DialogueActif() const { return DialogueActif_; }
+    std::uint32_t Shape1() const { return Shape1_; }
+    // Every byte received by the last line exchange, echo included, as hex text.
+    const std::string& lastReceived() const { return lastReceived_; }
+
+    // Link state set by the interface choice, the settings and the procedures.
+    std::int16_t TypeInterface = 0;
+    bool ModeDemo = false;
+    std::int16_t TypeECU = 0;
+    std::string EnteteRequete{kEnteteRequeteDefaut};
+    std::string EnteteReponse{kEnteteReponseDefaut};
+    bool TraceActive = false;
+    std::int16_t TimeOutReponse = 0;
+
+    // How long the wait loop sleeps at most between two looks at queued events.
+    static constexpr auto kEventSlice = std::chrono::milliseconds(5);
+
+private:
+    std::string exchangeOnLine(const std::string& line, std::int16_t longueurReponse, std::int16_t delaiMs);
+    void setShape1(std::uint32_t colour);
+
+    base::EventLoop& loop_;
+    Trace& trace_;
+    ports::KLineCable* cable_ = nullptr;
+    LinkView* view_ = nullptr;
+    ElmExchange elm_;
+    base::Timer Timer1_;
+    base::Timer Timer_present_;
+    bool DialogueActif_ = false;
+    std::uint32_t Shape1_ = kShape1Red;
+    std::string lastReceived_;
+};
+
+}  // namespace dravio::link

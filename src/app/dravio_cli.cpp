@@ -1,1 +1,177 @@
-int main() { return 0; }
+// dravio-cli: the scriptable face of Dravio's core, for scripts, tests and
+// garages without a screen.
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "app/cli_args.h"
+#include "base/clock.h"
+#include "base/event_loop.h"
+#include "base/hex.h"
+#include "ecu/models.h"
+#include "ecu/request_table.h"
+#include "link/framing.h"
+#include "link/link.h"
+#include "link/trace.h"
+
+namespace dravio::app {
+namespace {
+
+constexpr const char* kUsage = R"(Usage: dravio-cli COMMAND [OPTIONS]
+
+Commands:
+  frame [--ecu N] [--header XXXX] REQUEST
+        Print the line text sent for REQUEST (hex service bytes) with model N
+        (default 4). An empty line means nothing is sent.
+  checksum HEX
+        Print the checksum of a hex message text.
+  slots [--ecu N]
+        Print the request table of model N (default 4), one slot a line:
+        name, request and answer length, separated by tabs.
+  models
+        Print the model list: index and name.
+  demo [--ecu N]
+        Run a few exchanges in demonstration mode and print the trace.
+
+Options:
+  --help    Show this text.
+
+Exit status: 0 on success, 2 on bad arguments.
+)";
+
+void requireHex(const std::string& text, const std::string& what, bool evenLength) {
+    for (char c : text) {
+        if (!std::isxdigit(static_cast<unsigned char>(c))) throw UsageError(what + " must be hex digits, not '" + text + "'");
+    }
+    if (evenLength && text.size() % 2 != 0) throw UsageError(what + " must have two digits per byte");
+}
+
+std::string upper(std::string text) {
+    for (auto& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+int readModel(CliArgs& args, int fallback) {
+    const auto text = args.takeOption("ecu");
+    if (!text) return fallback;
+    const int model = parseInt(*text, "--ecu");
+    if (model < 0 || model > 7) throw UsageError("--ecu must be between 0 and 7");
+    return model;
+}
+
+std::string onePositional(CliArgs& args, const char* what) {
+    const auto words = args.positionals();
+    if (words.size() != 1) throw UsageError(std::string("expected one ") + what);
+    return words[0];
+}
+
+int commandFrame(CliArgs& args) {
+    const int model = readModel(args, 4);
+    std::string header{link::kEnteteRequeteDefaut};
+    if (auto h = args.takeOption("header")) {
+        requireHex(*h, "--header", true);
+        if (h->size() != 4) throw UsageError("--header must be 4 hex digits (target and source address)");
+        header = upper(*h);
+    }
+    const auto request = upper(onePositional(args, "REQUEST"));
+    requireHex(request, "REQUEST", true);
+    std::cout << link::frameRequest(request, model, header) << '\n';
+    return 0;
+}
+
+int commandChecksum(CliArgs& args) {
+    const auto text = onePositional(args, "HEX text");
+    requireHex(text, "HEX", false);
+    std::cout << base::CalculChecksum(text) << '\n';
+    return 0;
+}
+
+int commandSlots(CliArgs& args) {
+    const int model = readModel(args, 4);
+    if (!args.positionals().empty()) throw UsageError("slots takes no other argument");
+    const ecu::RequestTable table;
+    for (const auto slot : ecu::allSlots()) {
+        std::cout << ecu::slotName(slot) << '\t' << table.request(slot, model) << '\t' << table.length(slot, model)
+                  << '\n';
+    }
+    return 0;
+}
+
+int commandModels(CliArgs& args) {
+    if (!args.positionals().empty()) throw UsageError("models takes no other argument");
+    const auto modeles = ecu::InitModeles();
+    for (int i = 0; i <= modeles.NbModeles; ++i) std::cout << i << ' ' << modeles.name(i) << '\n';
+    return 0;
+}
+
+// Demonstration mode: nothing goes on the line, every request gets its canned
+// answer, and the trace shows what would have been sent.
+int commandDemo(CliArgs& args) {
+    const int model = readModel(args, 4);
+    if (!args.positionals().empty()) throw UsageError("demo takes no other argument");
+    base::RealClock clock;
+    base::EventLoop loop(clock);
+    link::Trace trace(clock);
+    link::Link engine(loop, trace);
+    engine.ModeDemo = true;
+    engine.TraceActive = true;
+    engine.TypeECU = static_cast<std::int16_t>(model);
+    trace.setOnLine([](std::string_view line) { std::cout << "trace  " << line << '\n' << std::flush; });
+
+    const auto modeles = ecu::InitModeles();
+    std::cout << "Mode Demo, model " << model << " (" << modeles.name(model) << ")\n";
+    const ecu::RequestTable table;
+    struct Step {
+        ecu::Slot slot;
+        std::string demoAnswer;
+    };
+    // Canned answers shaped like a 59M's: positive answer, data, checksum.
+    const auto answerFrame = [](const std::string& data) {
+        const std::string head = base::ByteToHex(0x80 + static_cast<int>(data.size() / 2)) + "F110" + data;
+        return head + base::CalculChecksum(head);
+    };
+    const Step steps[] = {
+        {ecu::Slot::ReqStartCom, answerFrame("C1EF8F")},
+        {ecu::Slot::ReqRegime, answerFrame("61300C1E")},
+        {ecu::Slot::ReqPresent, answerFrame("7E")},
+        {ecu::Slot::ReqStopCom, answerFrame("C2")},
+    };
+    for (const auto& step : steps) {
+        const auto request = table.request(step.slot, model);
+        const auto length = table.length(step.slot, model);
+        std::cout << ecu::slotName(step.slot) << ": request \"" << request << "\", "
+                  << length << " bytes expected\n";
+        const auto answer = engine.EnvoieRequete(request, step.demoAnswer, length, 500);
+        std::cout << "answer " << (answer.empty() ? "(none)" : base::spacedHex(answer)) << "\n\n";
+    }
+    return 0;
+}
+
+int run(int argc, char** argv) {
+    CliArgs args(argc, argv);
+    if (args.takeFlag("help") || argc < 2) {
+        std::cout << kUsage;
+        return argc < 2 ? 2 : 0;
+    }
+    const std::string command = args.takeCommand({"ecu", "header"});
+    if (command == "frame") return commandFrame(args);
+    if (command == "checksum") return commandChecksum(args);
+    if (command == "slots") return commandSlots(args);
+    if (command == "models") return commandModels(args);
+    if (command == "demo") return commandDemo(args);
+    throw UsageError(command.empty() ? "no command given" : "unknown command '" + command + "'");
+}
+
+}  // namespace
+}  // namespace dravio::app
+
+int main(int argc, char** argv) {
+    try {
+        return dravio::app::run(argc, argv);
+    } catch (const dravio::app::UsageError& e) {
+        std::cerr << "dravio-cli: " << e.what() << " (see dravio-cli --help)\n";
+        return 2;
+    }
+}

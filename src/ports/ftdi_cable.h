@@ -11,26 +11,28 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "ports/ftdi_chip.h"
 #include "ports/kline_cable.h"
-
-struct ftdi_context;  // <ftdi.h> stays in the .cpp: it defines names like NONE globally
 
 namespace dravio::ports {
 
 class FtdiCable final : public KLineCable {
 public:
     FtdiCable();
+    // A cable already open on `chip` (a scripted one in tests); the reader starts at once.
+    FtdiCable(std::unique_ptr<FtdiChip> chip, std::string description);
     ~FtdiCable() override;
     FtdiCable(const FtdiCable&) = delete;
     FtdiCable& operator=(const FtdiCable&) = delete;
 
-    // Every device with the FTDI vendor id, whatever its product id (K-line
-    // cables often carry their own); the description is the USB product string.
+    // Every device with the FTDI vendor id, whatever its product id; the
+    // description is the USB product string.
     int deviceCount(std::uint32_t& count) override;
     int deviceDescription(std::uint32_t index, std::string& description) override;
     int open(const std::string& description) override;
@@ -44,30 +46,29 @@ public:
     int breakOn() override;
     int breakOff() override;
     int close() override;
-    bool isOpen() const override { return ctx_ != nullptr; }
+    bool isOpen() const override { return chip_ != nullptr; }
     std::uint32_t waitForQueue(std::uint32_t count, base::Clock::TimePoint deadline) override;
     std::string lastError() const override { return lastError_; }
 
 private:
     class ReaderPause;
-    struct Listing;
 
     int fail(int status, std::string why);
     int notOpen();
-    int list(ftdi_context* ctx, Listing& listing);
+    void start(std::unique_ptr<FtdiChip> chip, std::string description);
     int setLine(bool breakActive);
     void readerLoop();
-    // A status for the caller when the reader found the cable gone.
+    // kCableIoError, with the reason, once the reader found the cable gone.
     int readerStatus();
 
     // Caller-thread state.
-    ftdi_context* ctx_ = nullptr;
+    std::unique_ptr<FtdiChip> chip_;
     std::string description_;
     bool breakActive_ = false;
     std::string lastError_;
 
-    // The reader, and the control operations (purge, reset, close) that must
-    // not run while it is inside libftdi's read path.
+    // The reader, and the control operations (purge, reset) that must not run
+    // while it is inside the chip's read.
     std::thread reader_;
     std::atomic<bool> running_{false};
     std::mutex usbMutex_;

@@ -1,0 +1,2 @@
+// sim: simulated ECUs and adapters.
+namespace dravio::sim {}

@@ -1,0 +1,2 @@
+// support: settings file, folders, language catalogs, update service.
+namespace dravio::support {}

@@ -1,0 +1,1 @@
+#include "sim/kline_device.h"

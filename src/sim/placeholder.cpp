@@ -1,2 +1,0 @@
-// sim: simulated ECUs and adapters.
-namespace dravio::sim {}

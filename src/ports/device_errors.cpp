@@ -37,8 +37,7 @@ std::string explainTtyError(const std::string& path, const std::string& operatio
 }
 
 std::string explainFtdiAccessDenied(const std::string& description) {
-    return "Accès refusé au câble FTDI \"" + description +
-           "\" : installez la règle udev fournie (" + kFtdiUdevRule +
+    return "Accès refusé au câble FTDI \"" + description + "\" : installez la règle udev fournie (" + kFtdiUdevRule +
            ") dans /etc/udev/rules.d/, rechargez les règles "
            "(sudo udevadm control --reload-rules && sudo udevadm trigger), "
            "ajoutez votre utilisateur au groupe plugdev si besoin, puis rebranchez le câble";

@@ -73,8 +73,8 @@ int FtdiCable::deviceDescription(std::uint32_t index, std::string& description) 
     const FtdiDeviceInfo& device = listing.devices[index];
     if (device.accessDenied) return fail(kCableDeviceNotOpened, explainFtdiAccessDenied(which));
     if (device.openError != 0) {
-        return fail(kCableDeviceNotOpened, "Câble FTDI " + which + " illisible (erreur USB " +
-                                               std::to_string(device.openError) + ")");
+        return fail(kCableDeviceNotOpened,
+                    "Câble FTDI " + which + " illisible (erreur USB " + std::to_string(device.openError) + ")");
     }
     description = device.description;
     return kCableOk;
@@ -90,15 +90,13 @@ int FtdiCable::open(const std::string& description) {
         case FtdiOpenFailure::NoUsb:
             return fail(kCableDeviceNotOpened, "Accès USB impossible : libusb ne démarre pas");
         case FtdiOpenFailure::NotFound:
-            return fail(kCableDeviceNotFound,
-                        "Câble FTDI " + quoted + " introuvable : vérifiez qu'il est branché");
+            return fail(kCableDeviceNotFound, "Câble FTDI " + quoted + " introuvable : vérifiez qu'il est branché");
         case FtdiOpenFailure::AccessDenied:
             return fail(kCableDeviceNotOpened, explainFtdiAccessDenied(description));
         case FtdiOpenFailure::Busy:
             return fail(kCableDeviceNotOpened, "Câble FTDI " + quoted + " occupé par un autre programme");
         case FtdiOpenFailure::Other:
-            return fail(kCableDeviceNotOpened,
-                        "Ouverture du câble FTDI " + quoted + " impossible : " + opened.detail);
+            return fail(kCableDeviceNotOpened, "Ouverture du câble FTDI " + quoted + " impossible : " + opened.detail);
     }
     lastError_.clear();
     start(std::move(opened.chip), description);
@@ -165,8 +163,7 @@ int FtdiCable::reset() {
     if (!chip_) return notOpen();
     ReaderPause pause(*this);
     if (const int rc = chip_->reset(); rc != 0) {
-        return fail(kCableIoError,
-                    "Réinitialisation du câble FTDI impossible (code " + std::to_string(rc) + ")");
+        return fail(kCableIoError, "Réinitialisation du câble FTDI impossible (code " + std::to_string(rc) + ")");
     }
     breakActive_ = false;
     std::lock_guard<std::mutex> q(queueMutex_);
@@ -196,20 +193,17 @@ int FtdiCable::setBaudRate(std::uint32_t baud) {
     }
     const int rc = chip_->setBaudRate(baud);
     if (rc == FtdiChip::kBadBaud) {
-        return fail(kCableInvalidBaudRate,
-                    "Vitesse de " + std::to_string(baud) + " bauds impossible sur ce câble");
+        return fail(kCableInvalidBaudRate, "Vitesse de " + std::to_string(baud) + " bauds impossible sur ce câble");
     }
     if (rc != 0) {
-        return fail(kCableIoError, "Réglage de la vitesse du câble FTDI impossible (code " +
-                                       std::to_string(rc) + ")");
+        return fail(kCableIoError, "Réglage de la vitesse du câble FTDI impossible (code " + std::to_string(rc) + ")");
     }
     return kCableOk;
 }
 
 int FtdiCable::setLine(bool breakActive) {
     if (const int rc = chip_->setLine(breakActive); rc != 0) {
-        return fail(kCableIoError,
-                    "Réglage de la ligne du câble FTDI impossible (code " + std::to_string(rc) + ")");
+        return fail(kCableIoError, "Réglage de la ligne du câble FTDI impossible (code " + std::to_string(rc) + ")");
     }
     breakActive_ = breakActive;
     return kCableOk;

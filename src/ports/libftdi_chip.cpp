@@ -56,8 +56,7 @@ int scan(libusb_context* usb, FoundList& found) {
             unsigned char text[256] = {};
             const int len = desc.iProduct == 0
                                 ? 0
-                                : libusb_get_string_descriptor_ascii(handle, desc.iProduct, text,
-                                                                     sizeof text - 1);
+                                : libusb_get_string_descriptor_ascii(handle, desc.iProduct, text, sizeof text - 1);
             // The string comes from the device: trust only the length, bounded.
             if (len > 0) {
                 f.info.description.assign(reinterpret_cast<const char*>(text),
@@ -147,8 +146,8 @@ FtdiOpenResult openFtdiChip(const std::string& description) {
     });
     if (match == found.items.end()) {
         // A cable we may not read could well be the one asked for.
-        const bool denied = std::any_of(found.items.begin(), found.items.end(),
-                                        [](const Found& f) { return f.info.accessDenied; });
+        const bool denied =
+            std::any_of(found.items.begin(), found.items.end(), [](const Found& f) { return f.info.accessDenied; });
         result.failure = denied ? FtdiOpenFailure::AccessDenied : FtdiOpenFailure::NotFound;
         return result;
     }

@@ -39,8 +39,7 @@ void PosixSerialPort::setDevicePath(const std::string& path) {
 int PosixSerialPort::setSettings(std::string_view settings) {
     const auto parsed = parseLineSettings(settings);
     if (!parsed) {
-        return fail(kSerialInvalidSettings,
-                    "Paramètres de port série illisibles : \"" + std::string(settings) + "\"");
+        return fail(kSerialInvalidSettings, "Paramètres de port série illisibles : \"" + std::string(settings) + "\"");
     }
     if (tty_.isOpen()) {
         if (const int err = tty_.configure(*parsed); err != 0) {
@@ -64,8 +63,8 @@ std::optional<std::string> PosixSerialPort::resolvePath() {
     }
     auto path = serialDeviceForPort(n, devDir_);
     if (!path) {
-        fail(kSerialInvalidPort, "Aucun port série ne correspond à Com" + std::to_string(n) +
-                                     " : l'adaptateur est-il branché ?");
+        fail(kSerialInvalidPort,
+             "Aucun port série ne correspond à Com" + std::to_string(n) + " : l'adaptateur est-il branché ?");
     }
     return path;
 }

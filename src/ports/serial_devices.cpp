@@ -12,8 +12,7 @@ namespace {
 std::string_view numberPart(std::string_view name, std::string_view prefix) {
     if (name.size() <= prefix.size() || name.substr(0, prefix.size()) != prefix) return {};
     const std::string_view digits = name.substr(prefix.size());
-    const bool allDigits =
-        std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
+    const bool allDigits = std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
     return allDigits ? digits : std::string_view{};
 }
 
@@ -40,8 +39,7 @@ std::vector<std::string> listDevicesOfKind(const std::string& devDir, std::strin
     std::vector<Entry> found;
     std::error_code ec;
     // A missing or unreadable directory simply has no devices.
-    for (std::filesystem::directory_iterator it(devDir, ec), end; !ec && it != end;
-         it.increment(ec)) {
+    for (std::filesystem::directory_iterator it(devDir, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
         const std::string_view digits = numberPart(name, prefix);
         if (!digits.empty()) found.push_back({std::string(digits), it->path().string()});
@@ -59,8 +57,7 @@ std::vector<std::string> listSerialDevices(const std::string& devDir) {
     std::vector<std::string> all;
     for (const auto kind : kinds) {
         auto some = listDevicesOfKind(devDir, kind);
-        all.insert(all.end(), std::make_move_iterator(some.begin()),
-                   std::make_move_iterator(some.end()));
+        all.insert(all.end(), std::make_move_iterator(some.begin()), std::make_move_iterator(some.end()));
     }
     return all;
 }

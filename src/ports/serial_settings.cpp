@@ -34,10 +34,17 @@ std::optional<std::uint32_t> readNumber(std::string_view field) {
 std::optional<Parity> readParity(std::string_view field) {
     if (field.size() != 1) return std::nullopt;
     switch (field[0]) {
-        case 'n': case 'N': return Parity::None;
-        case 'e': case 'E': return Parity::Even;
-        case 'o': case 'O': return Parity::Odd;
-        default: return std::nullopt;
+        case 'n':
+        case 'N':
+            return Parity::None;
+        case 'e':
+        case 'E':
+            return Parity::Even;
+        case 'o':
+        case 'O':
+            return Parity::Odd;
+        default:
+            return std::nullopt;
     }
 }
 

@@ -41,8 +41,7 @@ int SimSerialPort::open() {
         return kSerialPortAlreadyOpen;
     }
     // Same rule as the real port: a number must be in range, or a path given.
-    if (devicePath_.empty() &&
-        (!portNumber_ || *portNumber_ < kFirstPortNumber || *portNumber_ > kLastPortNumber)) {
+    if (devicePath_.empty() && (!portNumber_ || *portNumber_ < kFirstPortNumber || *portNumber_ > kLastPortNumber)) {
         lastError_ = "Aucun port série choisi";
         return kSerialInvalidPort;
     }

@@ -38,8 +38,7 @@ int TtyCable::deviceCount(std::uint32_t& count) {
 int TtyCable::deviceDescription(std::uint32_t index, std::string& description) {
     const auto devices = listDevicesOfKind(devDir_, "ttyUSB");
     if (index >= devices.size()) {
-        return fail(kCableDeviceNotFound,
-                    "Aucun câble K-line n°" + std::to_string(index + 1) + " dans " + devDir_);
+        return fail(kCableDeviceNotFound, "Aucun câble K-line n°" + std::to_string(index + 1) + " dans " + devDir_);
     }
     description = devices[index];
     return kCableOk;
@@ -48,12 +47,11 @@ int TtyCable::deviceDescription(std::uint32_t index, std::string& description) {
 int TtyCable::open(const std::string& description) {
     if (tty_.isOpen()) return fail(kCableOtherError, "Le câble K-line est déjà ouvert");
     if (description.empty()) return fail(kCableDeviceNotFound, "Aucun câble K-line choisi");
-    const std::string path =
-        description.find('/') == std::string::npos ? devDir_ + "/" + description : description;
+    const std::string path = description.find('/') == std::string::npos ? devDir_ + "/" + description : description;
 
     if (const int err = tty_.open(path); err != 0) {
-        const int status = (err == ENOENT || err == ENODEV || err == ENXIO) ? kCableDeviceNotFound
-                                                                            : kCableDeviceNotOpened;
+        const int status =
+            (err == ENOENT || err == ENODEV || err == ENXIO) ? kCableDeviceNotFound : kCableDeviceNotOpened;
         return fail(status, explainTtyOpenError(path, err));
     }
     if (const int err = tty_.lockExclusive(); err != 0) {
@@ -120,9 +118,8 @@ int TtyCable::setBaudRate(std::uint32_t baud) {
         if (static_cast<std::uint64_t>(diff) * 100 > static_cast<std::uint64_t>(baud) * 3) {
             line_ = previous;
             applyLine();
-            return fail(kCableInvalidBaudRate, "Vitesse de " + std::to_string(baud) +
-                                                   " bauds impossible sur " + tty_.path() +
-                                                   " (le pilote donne " + std::to_string(*actual) + ")");
+            return fail(kCableInvalidBaudRate, "Vitesse de " + std::to_string(baud) + " bauds impossible sur " +
+                                                   tty_.path() + " (le pilote donne " + std::to_string(*actual) + ")");
         }
     }
     return kCableOk;

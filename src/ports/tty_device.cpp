@@ -101,13 +101,12 @@ int TtyDevice::configure(const LineSettings& settings) {
     termios2 tio{};
     if (const int err = ioctlRetry(fd_, TCGETS2, &tio); err != 0) return err;
 
-    tio.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR |
-                                          ICRNL | IXON | IXOFF | IXANY | INPCK | IUCLC);
+    tio.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF |
+                                          IXANY | INPCK | IUCLC);
     tio.c_oflag &= ~static_cast<tcflag_t>(OPOST);
     tio.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
 
-    tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS | CBAUD |
-                                          (CBAUD << IBSHIFT));
+    tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS | CBAUD | (CBAUD << IBSHIFT));
     tio.c_cflag |= CREAD | CLOCAL | (settings.dataBits == 7 ? CS7 : CS8);
     if (settings.parity != Parity::None) tio.c_cflag |= PARENB;
     if (settings.parity == Parity::Odd) tio.c_cflag |= PARODD;

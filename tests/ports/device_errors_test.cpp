@@ -14,7 +14,7 @@ TEST(DeviceErrors, TtyOpenFailuresNameTheDeviceAndTheRemedy) {
         int err;
         const char* remedy;
     } cases[] = {
-        {EACCES, "dialout"}, {EPERM, "dialout"}, {EACCES, "usermod -aG dialout"},
+        {EACCES, "dialout"},  {EPERM, "dialout"},  {EACCES, "usermod -aG dialout"},
         {ENOENT, "branchée"}, {ENXIO, "branchée"}, {EBUSY, "autre programme"},
     };
     for (const auto& c : cases) {

@@ -31,7 +31,7 @@ struct ChipScript {
     std::deque<std::uint8_t> incoming;
     bool holdReads = false;  // a read in progress stays in progress
     bool inRead = false;
-    int failure = 0;         // every read from now on returns this
+    int failure = 0;  // every read from now on returns this
     bool flushDuringRead = false;
     Bytes written;
     std::vector<std::string> line;  // "break on" / "break off"
@@ -234,8 +234,12 @@ TEST_F(FtdiCableReader, BaudRatesAreCheckedBeforeAndByTheChip) {
     const struct {
         std::uint32_t baud;
         int status;
-    } cases[] = {{200, kCableOk}, {1200, kCableOk}, {7812, kCableOk}, {10400, kCableOk},
-                 {100, kCableInvalidBaudRate}, {0, kCableInvalidBaudRate},
+    } cases[] = {{200, kCableOk},
+                 {1200, kCableOk},
+                 {7812, kCableOk},
+                 {10400, kCableOk},
+                 {100, kCableInvalidBaudRate},
+                 {0, kCableInvalidBaudRate},
                  {50'000'000, kCableInvalidBaudRate}};
     for (const auto& c : cases) EXPECT_EQ(cable.setBaudRate(c.baud), c.status) << c.baud;
 }

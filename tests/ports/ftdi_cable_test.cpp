@@ -54,8 +54,8 @@ TEST(FtdiCable, EveryOperationOnAClosedCableFailsCleanly) {
     for (const auto& c : calls) EXPECT_EQ(c.status, kCableInvalidHandle) << c.name;
     EXPECT_EQ(count, 0u);
     EXPECT_TRUE(out.empty());
-    const auto far = std::chrono::time_point_cast<base::Clock::Duration>(
-        std::chrono::steady_clock::now() + std::chrono::seconds(10));
+    const auto far = std::chrono::time_point_cast<base::Clock::Duration>(std::chrono::steady_clock::now() +
+                                                                         std::chrono::seconds(10));
     EXPECT_EQ(cable.waitForQueue(1, far), 0u);  // at once: nothing to wait on
     EXPECT_FALSE(cable.lastError().empty());
 }

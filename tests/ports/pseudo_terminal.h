@@ -66,8 +66,8 @@ public:
         std::vector<std::uint8_t> got;
         const auto deadline = std::chrono::steady_clock::now() + timeout;
         while (got.size() < count) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                deadline - std::chrono::steady_clock::now());
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
             if (left.count() <= 0) break;
             pollfd pfd{master_, POLLIN, 0};
             if (::poll(&pfd, 1, static_cast<int>(left.count())) <= 0) continue;
@@ -92,8 +92,7 @@ private:
 class ScratchDir {
 public:
     ScratchDir() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "dravio-ports-XXXXXX").string();
+        std::string pattern = (std::filesystem::temp_directory_path() / "dravio-ports-XXXXXX").string();
         if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp");
         path_ = pattern;
     }

@@ -13,11 +13,11 @@ using testing::ScratchDir;
 class FakeDevDir : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const char* name : {"ttyS10", "ttyS2", "ttyS0", "rfcomm1", "ttyACM0", "ttyUSB10",
-                                 "ttyUSB2", "ttyUSB0", "rfcomm0", "ttyACM11", "ttyACM3",
-                                 // not serial ports of ours
-                                 "tty", "tty0", "ttyUSB", "ttyUSBx", "ttyUSB1a", "ttyAMA0",
-                                 "console", "null", "xttyS1", "rfcommA"}) {
+        for (const char* name :
+             {"ttyS10", "ttyS2", "ttyS0", "rfcomm1", "ttyACM0", "ttyUSB10", "ttyUSB2", "ttyUSB0", "rfcomm0", "ttyACM11",
+              "ttyACM3",
+              // not serial ports of ours
+              "tty", "tty0", "ttyUSB", "ttyUSBx", "ttyUSB1a", "ttyAMA0", "console", "null", "xttyS1", "rfcommA"}) {
             dir.touch(name);
         }
     }
@@ -27,10 +27,9 @@ protected:
 };
 
 TEST_F(FakeDevDir, ListsUsbThenAcmThenBluetoothThenBuiltInEachInNumericOrder) {
-    const std::vector<std::string> expected{
-        at("ttyUSB0"), at("ttyUSB2"),  at("ttyUSB10"), at("ttyACM0"), at("ttyACM3"),
-        at("ttyACM11"), at("rfcomm0"), at("rfcomm1"),  at("ttyS0"),   at("ttyS2"),
-        at("ttyS10")};
+    const std::vector<std::string> expected{at("ttyUSB0"), at("ttyUSB2"),  at("ttyUSB10"), at("ttyACM0"),
+                                            at("ttyACM3"), at("ttyACM11"), at("rfcomm0"),  at("rfcomm1"),
+                                            at("ttyS0"),   at("ttyS2"),    at("ttyS10")};
     EXPECT_EQ(listSerialDevices(dir.path()), expected);
 }
 
@@ -39,9 +38,8 @@ TEST_F(FakeDevDir, PortNumbersFollowTheListOrder) {
         int number;
         const char* device;  // nullptr: no device
     } cases[] = {
-        {1, "ttyUSB0"}, {2, "ttyUSB2"}, {3, "ttyUSB10"}, {4, "ttyACM0"}, {7, "rfcomm0"},
-        {9, "ttyS0"},   {11, "ttyS10"}, {12, nullptr},   {25, nullptr}, {0, nullptr},
-        {-1, nullptr},  {26, nullptr},
+        {1, "ttyUSB0"}, {2, "ttyUSB2"}, {3, "ttyUSB10"}, {4, "ttyACM0"}, {7, "rfcomm0"}, {9, "ttyS0"},
+        {11, "ttyS10"}, {12, nullptr},  {25, nullptr},   {0, nullptr},   {-1, nullptr},  {26, nullptr},
     };
     for (const auto& c : cases) {
         const auto device = serialDeviceForPort(c.number, dir.path());
@@ -55,9 +53,8 @@ TEST_F(FakeDevDir, PortNumbersFollowTheListOrder) {
 
 TEST_F(FakeDevDir, NumbersOfAnyLengthSortWithoutOverflow) {
     for (const char* name : {"ttyUSB99999999999999999999", "ttyUSB007", "ttyUSB100"}) dir.touch(name);
-    const std::vector<std::string> expected{at("ttyUSB0"),   at("ttyUSB2"),   at("ttyUSB007"),
-                                            at("ttyUSB10"),  at("ttyUSB100"),
-                                            at("ttyUSB99999999999999999999")};
+    const std::vector<std::string> expected{at("ttyUSB0"),  at("ttyUSB2"),   at("ttyUSB007"),
+                                            at("ttyUSB10"), at("ttyUSB100"), at("ttyUSB99999999999999999999")};
     EXPECT_EQ(listDevicesOfKind(dir.path(), "ttyUSB"), expected);
 }
 

@@ -29,9 +29,7 @@ protected:
     }
 
     // Waits (generously) until the master's bytes have crossed the pty.
-    void expectQueued(std::uint32_t count) {
-        ASSERT_EQ(cable.waitForQueue(count, in(3s)), count);
-    }
+    void expectQueued(std::uint32_t count) { ASSERT_EQ(cable.waitForQueue(count, in(3s)), count); }
 
     PseudoTerminal pty;
     TtyCable cable;

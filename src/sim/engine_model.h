@@ -38,8 +38,14 @@ struct EngineSnapshot {
 // (a KWP2000 DTC or a one-byte family's fault index).
 struct EngineFault {
     std::uint16_t code = 0;
-    bool present = false;  // the condition is there now
-    bool stored = true;    // kept in memory until cleared
+    bool present = false;       // the condition is there now
+    bool stored = true;         // kept in memory until cleared
+    bool intermittent = false;  // came and went
+    // What is wrong with the circuit: 1 stuck at battery voltage, 2 short to
+    // ground, 4 no signal, 8 implausible signal (0 unknown).
+    std::uint8_t cause = 0;
+    bool lamp = false;          // lights the dashboard warning lamp
+    int cyclesSinceSeen = 0;    // warm-up cycles since the fault was last seen
 };
 
 class EngineModel {

@@ -1,2 +1,0 @@
-// support: settings file, folders, language catalogs, update service.
-namespace dravio::support {}

@@ -130,7 +130,7 @@ EngineSnapshot EngineModel::at(base::Clock::TimePoint t) const {
             pinThrottle_.value_or(kIdleThrottle + blip + 0.05 * smoothNoise(seed_, kThrottleNoise, s, 0.5));
         const double open = std::clamp(e.throttleDeg - kIdleThrottle, 0.0, 90.0);
         // A cold engine idles faster; the stepper motor opens the idle air bypass.
-        const double idle = 1200.0 + 350.0 * (1.0 - warm) + 4.0 * stepper_;
+        const double idle = 1200.0 + 150.0 * (1.0 - warm) + 4.0 * (stepper_ - kNominalStepper);
         // The engine lags the throttle by a tenth of a second.
         const double lagged = std::clamp(blipAt(seed_, std::max(0.0, s - 0.1)), 0.0, 90.0);
         e.rpm = pinRpm_.value_or(std::min(9500.0, idle + 160.0 * lagged + 25.0 * smoothNoise(seed_, kRpmNoise, s, 0.2)));

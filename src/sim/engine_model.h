@@ -31,7 +31,7 @@ struct EngineSnapshot {
     double loadPercent = 0;       // calculated engine load
     double airMassGs = 0;         // air mass flow, g/s
     int trimmer = 0;              // idle CO trimmer, signed
-    int stepperPosition = 0;      // idle stepper-motor position, steps
+    int stepperPosition = 0;      // idle stepper-motor position, steps (150 nominal)
 };
 
 // A fault the ECU knows about. `code` is the ECU's own number for the fault
@@ -50,6 +50,9 @@ struct EngineFault {
 
 class EngineModel {
 public:
+    // The stepper position at which the engine idles at its nominal speed.
+    static constexpr int kNominalStepper = 150;
+
     explicit EngineModel(std::uint32_t seed = 1, base::Clock::TimePoint origin = base::Clock::TimePoint{});
 
     // The engine at `t`. Same seed, same pins, same state and same `t` give the
@@ -104,7 +107,7 @@ private:
     std::optional<double> pinRpm_, pinThrottle_, pinEngineTemp_, pinAirTemp_, pinManifold_, pinAtmospheric_,
         pinBattery_, pinInjection_, pinAdvance_, pinLambda_, pinRoadSpeed_;
     int trimmer_ = 0;
-    int stepper_ = 0;
+    int stepper_ = kNominalStepper;
     std::vector<EngineFault> faults_;
     std::string testName_;
     base::Clock::TimePoint testUntil_{};

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "link/cable_setup.h"
 #include "link/trace.h"
 
 namespace dravio::link {
@@ -165,13 +166,6 @@ std::vector<InterfaceMessage> InterfaceSelection::takeMessages() {
     return out;
 }
 
-bool InterfaceSelection::InitComFTDI(std::uint32_t baud) {
-    ports::KLineCable* cable = chosenCable_;
-    if (cable == nullptr) return false;
-    if (cable->reset() != ports::kCableOk) return false;
-    if (cable->purge() != ports::kCableOk) return false;
-    if (cable->setBaudRate(baud) != ports::kCableOk) return false;
-    return cable->setDataCharacteristics8N1() == ports::kCableOk;
-}
+bool InterfaceSelection::InitComFTDI(std::uint32_t baud) { return link::InitComFTDI(chosenCable_, baud); }
 
 }  // namespace dravio::link

@@ -15,9 +15,9 @@ Trace::Trace(base::Clock& clock) : clock_(clock) {}
 
 Trace::~Trace() { closeFile(); }
 
-bool Trace::openFile(const std::filesystem::path& path) {
+bool Trace::openFile(const std::filesystem::path& path, bool append) {
     closeFile();
-    file_ = std::fopen(path.c_str(), "w");
+    file_ = std::fopen(path.c_str(), append ? "a" : "w");
     if (file_ != nullptr) path_ = path;
     return file_ != nullptr;
 }

@@ -25,8 +25,8 @@ public:
     Trace(const Trace&) = delete;
     Trace& operator=(const Trace&) = delete;
 
-    // Opens (truncating) or closes the trace file that timed lines go to.
-    bool openFile(const std::filesystem::path& path);
+    // Opens (truncating, or appending) or closes the trace file that timed lines go to.
+    bool openFile(const std::filesystem::path& path, bool append = false);
     void closeFile();
     bool fileOpen() const { return file_ != nullptr; }
     const std::filesystem::path& filePath() const { return path_; }

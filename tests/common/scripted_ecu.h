@@ -19,6 +19,8 @@ public:
     std::map<std::string, std::string> answers;
     // Time between the end of the request and the first answer byte.
     Clock::Duration p2 = std::chrono::milliseconds(25);
+    // Requests ignored this many times before they are answered.
+    std::map<std::string, int> ignoreFirst;
     // Gap between two bytes the tester sends that starts a new request.
     Clock::Duration newRequestGap = std::chrono::milliseconds(20);
 
@@ -30,6 +32,10 @@ public:
         const auto it = answers.find(pending_);
         if (it == answers.end()) return;
         pending_.clear();
+        if (auto skip = ignoreFirst.find(it->first); skip != ignoreFirst.end() && skip->second > 0) {
+            --skip->second;
+            return;
+        }
         for (const std::uint8_t b : base::fromHex(it->second)) line.sendFromPeer(end + p2, b, baud);
     }
 

@@ -1,0 +1,171 @@
+#include "support/ini_file.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+
+#include "temp_folder.h"
+
+namespace dravio::support {
+namespace {
+
+using testing::readBytes;
+using testing::TempFolder;
+using testing::writeBytes;
+
+TEST(ProfileInt, ReadsLikeTheClassicIntegerReader) {
+    struct Case {
+        const char* text;
+        int expected;
+    };
+    const Case cases[] = {
+        {"12abc", 12}, {"", 77},   {" 7 ", 7},   {"-1", -1},         {"abc", 77},          {"99999999999", 77},
+        {"+5", 5},     {"-", 77},  {"0", 0},     {"2147483647", INT_MAX}, {"-2147483648", INT_MIN}, {"2147483648", 77},
+        {"\t42", 42},  {"4 2", 4}, {"-0012", -12},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(parseProfileInt(c.text, 77), c.expected) << "text \"" << c.text << "\"";
+    }
+}
+
+TEST(IniFile, IntegerKeysFallBackToTheDefaultOnlyWhenMissingOrWithoutDigits) {
+    TempFolder dir;
+    writeBytes(dir / "a.ini", "[S]\nnum=12abc\nempty=\nword=abc\nneg=-1\nspaced =  7  \n");
+    IniFile ini(dir / "a.ini");
+    EXPECT_EQ(ini.readInt("S", "num", 5), 12);
+    EXPECT_EQ(ini.readInt("S", "empty", 5), 5);
+    EXPECT_EQ(ini.readInt("S", "word", 5), 5);
+    EXPECT_EQ(ini.readInt("S", "neg", 5), -1);
+    EXPECT_EQ(ini.readInt("S", "spaced", 5), 7);
+    EXPECT_EQ(ini.readInt("S", "absent", 5), 5);
+    EXPECT_EQ(ini.readInt("Other", "num", 5), 5);
+}
+
+TEST(IniFile, StringsAreCutAt255BytesWithoutSplittingACharacter) {
+    TempFolder dir;
+    const std::string exact(255, 'x');
+    const std::string longer = std::string(254, 'y') + "\xC3\xA9" + "zz";  // é straddles byte 255
+    writeBytes(dir / "a.ini", "[S]\nexact=" + exact + "\nlong=" + std::string(300, 'x') + "\naccent=" + longer + "\n");
+    IniFile ini(dir / "a.ini");
+    EXPECT_EQ(ini.readString("S", "exact", ""), exact);
+    EXPECT_EQ(ini.readString("S", "long", ""), exact);
+    EXPECT_EQ(ini.readString("S", "accent", ""), std::string(254, 'y'));
+    EXPECT_EQ(ini.readString("S", "missing", std::string(400, 'd')), std::string(255, 'd'));
+}
+
+TEST(IniFile, SectionsAndKeysIgnoreCaseAndTheFirstOccurrenceWins) {
+    TempFolder dir;
+    writeBytes(dir / "a.ini",
+               "[Menu]\nauto=1\n[other]\nx=1\n[MENU]\nlog=4\nauto=9\n[ menu ]\nLOG = 6\n");
+    IniFile ini(dir / "a.ini");
+    EXPECT_EQ(ini.readInt("MENU", "AUTO", 0), 1);
+    EXPECT_EQ(ini.readInt("menu", "auto", 0), 1);
+    // Only the first section named Menu (any case) is read, as the classic functions do.
+    EXPECT_EQ(ini.readInt("Menu", "log", 0), 0);
+
+    ASSERT_TRUE(ini.writeInt("MENU", "log", 3));
+    EXPECT_EQ(readBytes(dir / "a.ini"),
+              "[Menu]\nauto=1\nlog=3\n[other]\nx=1\n[MENU]\nlog=4\nauto=9\n[ menu ]\nLOG = 6\n");
+}
+
+TEST(IniFile, WindowsMadeFileIsReadAndUnchangedPartsSurviveAWrite) {
+    TempFolder dir;
+    const std::string original =
+        "\xEF\xBB\xBF; written by hand\r\n"
+        "[MESURES]\r\n"
+        "  AIR = 0  \r\n"
+        "eau=-1\r\n"
+        "; keep me\r\n"
+        "\r\n"
+        "[OtherProgram]\r\n"
+        "Colour=\"blue\"\r\n"
+        "Path=C:\\Program Files\\x\r\n"
+        "\r\n"
+        "[graphe]\r\n"
+        "zmax=0900\r\n";
+    writeBytes(dir / "ecu.ini", original);
+    IniFile ini(dir / "ecu.ini");
+    EXPECT_EQ(ini.readInt("Mesures", "Air", -1), 0);
+    EXPECT_EQ(ini.readInt("Mesures", "Eau", 0), -1);
+    EXPECT_EQ(ini.readString("OtherProgram", "Colour", ""), "\"blue\"");
+    EXPECT_EQ(ini.readInt("Graphe", "zMax", 1500), 900);
+
+    // Same value: nothing moves, not even the blanks.
+    ASSERT_TRUE(ini.writeString("Mesures", "Air", "0"));
+    EXPECT_EQ(readBytes(dir / "ecu.ini"), original);
+
+    ASSERT_TRUE(ini.setString("Mesures", "Air", "-1"));
+    ASSERT_TRUE(ini.setString("Mesures", "Lambda", "0"));
+    ASSERT_TRUE(ini.setString("Graphe", "zMax", "1500"));
+    ASSERT_TRUE(ini.setString("COM", "PORT", "3"));
+    ASSERT_TRUE(ini.commit());
+    EXPECT_EQ(readBytes(dir / "ecu.ini"),
+              "\xEF\xBB\xBF; written by hand\r\n"
+              "[MESURES]\r\n"
+              "  AIR = -1\r\n"
+              "eau=-1\r\n"
+              "; keep me\r\n"
+              "Lambda=0\r\n"
+              "\r\n"
+              "[OtherProgram]\r\n"
+              "Colour=\"blue\"\r\n"
+              "Path=C:\\Program Files\\x\r\n"
+              "\r\n"
+              "[graphe]\r\n"
+              "zmax=1500\r\n"
+              "\r\n"
+              "[COM]\r\n"
+              "PORT=3\r\n");
+}
+
+TEST(IniFile, MissingFileReadsEmptyAndIsCreatedByTheFirstWriteWithUnixLineEnds) {
+    TempFolder dir;
+    IniFile ini(dir / "new.ini");
+    EXPECT_TRUE(ini.lastError().empty());
+    EXPECT_EQ(ini.readString("A", "k", "def"), "def");
+    EXPECT_FALSE(std::filesystem::exists(dir / "new.ini"));
+    ASSERT_TRUE(ini.writeString("A", "k", "v"));
+    EXPECT_EQ(readBytes(dir / "new.ini"), "[A]\nk=v\n");
+}
+
+TEST(IniFile, LastLineWithoutLineEndGetsOneBeforeAnAddedKey) {
+    TempFolder dir;
+    writeBytes(dir / "a.ini", "[A]\r\nk=v");
+    IniFile ini(dir / "a.ini");
+    ASSERT_TRUE(ini.writeString("a", "n", "1"));
+    EXPECT_EQ(readBytes(dir / "a.ini"), "[A]\r\nk=v\r\nn=1\r\n");
+}
+
+TEST(IniFile, CommitKeepsKeysWrittenMeanwhileThroughAnotherObject) {
+    TempFolder dir;
+    IniFile first(dir / "ecu.ini");
+    IniFile second(dir / "ecu.ini");
+    ASSERT_TRUE(first.writeString("POSITIONS", "TraceTop", "10"));
+    ASSERT_TRUE(second.writeString("Mesures", "Air", "0"));
+    IniFile check(dir / "ecu.ini");
+    EXPECT_EQ(check.readInt("POSITIONS", "TraceTop", 0), 10);
+    EXPECT_EQ(check.readInt("Mesures", "Air", -1), 0);
+}
+
+TEST(IniFile, UnusableNamesAndLineBreaksCannotBreakTheFileStructure) {
+    TempFolder dir;
+    IniFile ini(dir / "a.ini");
+    EXPECT_FALSE(ini.setString("", "k", "v"));
+    EXPECT_FALSE(ini.setString("A]", "k", "v"));
+    EXPECT_FALSE(ini.setString("A", "k=x", "v"));
+    EXPECT_FALSE(ini.setString("A", "k\n[B]", "v"));
+    EXPECT_FALSE(ini.hasPendingChanges());
+    ASSERT_TRUE(ini.writeString("A", "k", "first\r\n[B]\nx=1"));
+    EXPECT_EQ(readBytes(dir / "a.ini"), "[A]\nk=first\n");
+}
+
+TEST(IniFile, FailedWriteKeepsTheOriginalAndSaysWhy) {
+    TempFolder dir;
+    IniFile ini(dir / "missing-folder" / "a.ini");
+    EXPECT_FALSE(ini.writeString("A", "k", "v"));
+    EXPECT_FALSE(ini.lastError().empty());
+}
+
+}  // namespace
+}  // namespace dravio::support

@@ -1,0 +1,70 @@
+#include "support/window_positions.h"
+
+#include <gtest/gtest.h>
+
+#include "temp_folder.h"
+
+namespace dravio::support {
+namespace {
+
+using testing::readBytes;
+using testing::TempFolder;
+using testing::writeBytes;
+
+TEST(WindowPositions, DefaultsOfEveryWindow) {
+    TempFolder dir;
+    IniFile ini(dir / "ecu.ini");
+    struct Case {
+        WindowId window;
+        WindowPosition expected;
+    };
+    const Case cases[] = {
+        {WindowId::Param, {0, 0, {}, {}}},      {WindowId::Graph, {1000, 6000, 6825, 7635}},
+        {WindowId::Trace, {3500, 8500, {}, {}}}, {WindowId::Erreur, {0, 0, {}, {}}},
+        {WindowId::Choix, {0, 0, {}, {}}},      {WindowId::DTC59, {0, 0, {}, {}}},
+        {WindowId::Trim15, {0, 0, {}, {}}},     {WindowId::Statuts, {1000, 6000, {}, {}}},
+        {WindowId::AFR, {7000, 0, {}, {}}},     {WindowId::Inter, {0, 8000, {}, {}}},
+        {WindowId::Map, {0, 0, {}, {}}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(readPosition(ini, c.window), c.expected) << windowKeys(c.window).top;
+    }
+}
+
+TEST(WindowPositions, WritesItsKeysLeftFirstAndReadsThemBack) {
+    TempFolder dir;
+    IniFile ini(dir / "ecu.ini");
+    ASSERT_TRUE(writePosition(ini, WindowId::Graph, {120, 45, 5000, 6000}));
+    ASSERT_TRUE(writePosition(ini, WindowId::Map, {1, 2, 3, 4}));
+    ASSERT_TRUE(writePosition(ini, WindowId::DTC59, {5, 6, 7, 8}));
+    EXPECT_EQ(readBytes(dir / "ecu.ini"),
+              "[POSITIONS]\nGraphLeft=45\nGraphTop=120\nGraphHeight=5000\nGraphWidth=6000\n"
+              "MapLeft=2\nMapTop=1\nMapHeight=3\nMapWidth=4\nDTC59Left=6\nDTC59Top=5\nDTC59Height=7\n");
+    IniFile again(dir / "ecu.ini");
+    EXPECT_EQ(readPosition(again, WindowId::Graph), (WindowPosition{120, 45, 5000, 6000}));
+    // Written-only sizes are not read back.
+    EXPECT_EQ(readPosition(again, WindowId::Map), (WindowPosition{1, 2, {}, {}}));
+}
+
+TEST(WindowPositions, MainWindowNeverOpensAtANegativePlace) {
+    TempFolder dir;
+    writeBytes(dir / "ecu.ini", "[POSITIONS]\nParamTop=-300\nParamLeft=-15\nTraceTop=-300\n");
+    IniFile ini(dir / "ecu.ini");
+    EXPECT_EQ(readPosition(ini, WindowId::Param), (WindowPosition{0, 0, {}, {}}));
+    EXPECT_EQ(readPosition(ini, WindowId::Trace).top, -300);
+}
+
+TEST(WindowPositions, TwipsAndPixelsAt15TwipsPerPixel) {
+    struct Case {
+        int twips, pixels;
+    };
+    for (Case c : {Case{0, 0}, Case{15, 1}, Case{3500, 233}, Case{8500, 567}, Case{7, 0}, Case{8, 1}, Case{-22, -1},
+                   Case{-23, -2}}) {
+        EXPECT_EQ(twipsToPixels(c.twips), c.pixels) << c.twips;
+    }
+    EXPECT_EQ(pixelsToTwips(233), 3495);
+    EXPECT_EQ(pixelsToTwips(-4), -60);
+}
+
+}  // namespace
+}  // namespace dravio::support

@@ -22,6 +22,22 @@ std::string percentText(int attempt) {
 
 }  // namespace
 
+void applyIdentification(base::ViewState& view, InitChannels& channels, const std::string& identification) {
+    if (identification.find("IAW5A") != std::string::npos) {
+        view.setVisible("frMoteurPP", true);
+        view.setVisible("lbLambda", true);
+        view.setEnabled("lbMoteurPP", channels.MoteurPP);
+        view.setEnabled("cdMoteurPP", channels.MoteurPP);
+        view.setEnabled("lbLambda", channels.Lambda);
+    } else {
+        view.setVisible("frMoteurPP", false);
+        view.setVisible("lbLambda", false);
+        view.setEnabled("lbMoteurPP", false);
+        view.setEnabled("cdMoteurPP", false);
+        channels.MoteurPP = false;
+    }
+}
+
 LinkInitialisation::LinkInitialisation(Link& link, base::ViewState& view, EcuMemory memory, InitChannels& channels)
     : link_(link), view_(view), memory_(std::move(memory)), channels_(channels) {}
 
@@ -176,7 +192,7 @@ bool LinkInitialisation::InitLiaison() {
         answer = link_.EnvoieRequete(startCom_, "83" + link_.EnteteReponse + "C1EF8FC3", startComLength_, 600);
         success = answer == "8110F18103" || answer.find(link_.EnteteReponse) != std::string::npos;
         if (!success) {
-            view_.setBackColour("Shape1", kShape1Red);
+            link_.setShape1(kShape1Red);
             explainFailure(answer, mode);
         }
         link_.loop().pump();
@@ -228,19 +244,7 @@ void LinkInitialisation::afterSuccess(int mode, int attempt) {
     view_.setText("lbPanel5", identification_);
     link_.trace().EcritTrace("Type ECU : " + identification_, false);
 
-    if (identification_.find("IAW5A") != std::string::npos) {
-        view_.setVisible("frMoteurPP", true);
-        view_.setVisible("lbLambda", true);
-        view_.setEnabled("lbMoteurPP", channels_.MoteurPP);
-        view_.setEnabled("cdMoteurPP", channels_.MoteurPP);
-        view_.setEnabled("lbLambda", channels_.Lambda);
-    } else {
-        view_.setVisible("frMoteurPP", false);
-        view_.setVisible("lbLambda", false);
-        view_.setEnabled("lbMoteurPP", false);
-        view_.setEnabled("cdMoteurPP", false);
-        channels_.MoteurPP = false;
-    }
+    applyIdentification(view_, channels_, identification_);
     renameTraceFile();
 }
 

@@ -31,6 +31,11 @@ struct TraceFileNames {
     int number = 0;  // 0 to 9
 };
 
+// Shows or hides the stepper-motor and lambda controls for the identification
+// read from the ECU: only the 5AM ("IAW5A") has them. Switches the stepper-motor
+// channel off otherwise.
+void applyIdentification(base::ViewState& view, InitChannels& channels, const std::string& identification);
+
 class LinkInitialisation {
 public:
     static constexpr int kMaxAttempts = 40;

@@ -61,6 +61,8 @@ public:
 
     bool DialogueActif() const { return DialogueActif_; }
     std::uint32_t Shape1() const { return Shape1_; }
+    // The link indicator, also set by the procedures that take the link up or down.
+    void setShape1(std::uint32_t colour);
     // Every byte received by the last line exchange, echo included, as hex text.
     const std::string& lastReceived() const { return lastReceived_; }
 
@@ -78,7 +80,6 @@ public:
 
 private:
     std::string exchangeOnLine(const std::string& line, std::int16_t longueurReponse, std::int16_t delaiMs);
-    void setShape1(std::uint32_t colour);
 
     base::EventLoop& loop_;
     Trace& trace_;

@@ -256,7 +256,8 @@ TEST_F(InitProcedureTest, ReInitialisationAsksToTurnTheKeyOff) {
 
 TEST_F(InitProcedureTest, ElmKeepAliveAlwaysCountsAsAlive) {
     ports::SimSerialPort port;  // an adapter that never answers
-    port.open();
+    port.setPortNumber(1);
+    ASSERT_EQ(port.open(), ports::kSerialOk);
     elm = std::make_unique<Elm327Link>(link, port, view, channels);
     elm->install();
     link.TypeInterface = kInterfaceElm327;

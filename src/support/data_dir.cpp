@@ -16,8 +16,7 @@ bool hasLangFolder(const std::filesystem::path& dir) {
 
 std::filesystem::path findDataDir(const DataDirCandidates& c) {
     if (c.environmentDir && !c.environmentDir->empty()) return *c.environmentDir;
-    const std::filesystem::path installed =
-        (c.executable.parent_path() / ".." / "share" / "dravio").lexically_normal();
+    const std::filesystem::path installed = (c.executable.parent_path() / ".." / "share" / "dravio").lexically_normal();
     if (hasLangFolder(installed)) return installed;
     if (hasLangFolder(c.sourceTree)) return c.sourceTree;
     return installed;

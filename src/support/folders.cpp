@@ -44,8 +44,7 @@ std::optional<std::filesystem::path> documentsFromUserDirs(std::string_view user
         // The file's form is "$HOME/..." or an absolute path, in double quotes.
         if (rest.size() >= 2 && rest.front() == '"' && rest.back() == '"') rest = rest.substr(1, rest.size() - 2);
         constexpr std::string_view kHome = "$HOME";
-        if (rest.substr(0, kHome.size()) == kHome &&
-            (rest.size() == kHome.size() || rest[kHome.size()] == '/')) {
+        if (rest.substr(0, kHome.size()) == kHome && (rest.size() == kHome.size() || rest[kHome.size()] == '/')) {
             if (home.empty()) return std::nullopt;
             std::string tail(rest.substr(kHome.size()));
             return std::filesystem::path(std::string(home) + tail).lexically_normal();
@@ -87,7 +86,8 @@ Folders Folders::under(const std::filesystem::path& documents) {
 
 FolderStatus createFolders(const Folders& folders) {
     FolderStatus status;
-    for (const auto* folder : {&folders.DossierDravio, &folders.DossierData, &folders.DossierLog, &folders.DossierFiles}) {
+    for (const auto* folder :
+         {&folders.DossierDravio, &folders.DossierData, &folders.DossierLog, &folders.DossierFiles}) {
         std::error_code ec;
         std::filesystem::create_directories(*folder, ec);
         if (ec) {

@@ -11,10 +11,10 @@ namespace dravio::support {
 
 // The environment variables the folder lookup uses, passed in as values.
 struct Environment {
-    std::optional<std::string> home;              // HOME
-    std::optional<std::string> xdgDocumentsDir;   // XDG_DOCUMENTS_DIR
-    std::optional<std::string> xdgConfigHome;     // XDG_CONFIG_HOME
-    std::optional<std::string> dataDir;           // DRAVIO_DATA_DIR
+    std::optional<std::string> home;             // HOME
+    std::optional<std::string> xdgDocumentsDir;  // XDG_DOCUMENTS_DIR
+    std::optional<std::string> xdgConfigHome;    // XDG_CONFIG_HOME
+    std::optional<std::string> dataDir;          // DRAVIO_DATA_DIR
 
     // The current process's values.
     static Environment fromProcess();

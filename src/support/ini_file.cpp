@@ -1,6 +1,5 @@
 #include "support/ini_file.h"
 
-#include <charconv>
 #include <climits>
 
 #include "support/atomic_file.h"
@@ -116,7 +115,7 @@ bool IniFile::reload() {
 }
 
 std::optional<std::string_view> IniFile::findValue(const Content& content, std::string_view section,
-                                                    std::string_view key) {
+                                                   std::string_view key) {
     // The first section of that name and the first key in it win, as with the
     // classic profile functions.
     bool inSection = false;

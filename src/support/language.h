@@ -25,11 +25,11 @@ std::string_view normalizeLanguage(std::string_view setting);
 std::optional<std::filesystem::path> findCatalogFile(const std::filesystem::path& dataDir, std::string_view language);
 
 struct LanguageSelection {
-    std::string language;          // the language in use; store it back in Settings::Langue
-    bool settingReplaced = false;  // the setting named no language and became "Francais"
-    Catalog catalog;               // empty (all French) when no file was found or readable
+    std::string language;                       // the language in use; store it back in Settings::Langue
+    bool settingReplaced = false;               // the setting named no language and became "Francais"
+    Catalog catalog;                            // empty (all French) when no file was found or readable
     std::optional<std::filesystem::path> file;  // the catalog read, if any
-    std::string problem;  // "" or why a non-French language has no catalog
+    std::string problem;                        // "" or why a non-French language has no catalog
 };
 
 // Picks the language for `setting` and loads its catalog from `dataDir`. French

@@ -28,7 +28,7 @@ struct Settings {
     bool UnitePression = true;  // Pression: true = hPa, false = mmHg
 
     // [COM]
-    int Port = 1;                 // PORT: serial port number
+    int Port = 1;                   // PORT: serial port number
     std::string LcDlp = "Nothing";  // LC-DLP: "Nothing", "DLP-IO8", "LC-LM" or "USB-1208"
 
     // [Menu] / [MENU] (one section)
@@ -36,7 +36,7 @@ struct Settings {
     int Log = 0;   // log: number of the last trace file (see rotateTraceFile)
 
     // [Affichage]
-    int Tempo = 5;                   // Tempo: averaging depth in cycles
+    int Tempo = 5;                    // Tempo: averaging depth in cycles
     std::string Langue = "Francais";  // Langue: cut to 100 bytes when read
 
     // [Graphe]
@@ -49,23 +49,23 @@ struct Settings {
 
     // [DLP]: the two volt-to-AFR lines; element 0 is line 1, element 1 line 2.
     // Stored x 100 as "0000"; the stored defaults are 0, 5, 0, 5 and 10, 20, 10, 20.
-    std::array<float, 2> LowVolts{0.0f, 0.0f};      // V1L, V2L
-    std::array<float, 2> HighVolts{0.05f, 0.05f};   // V1H, V2H
-    std::array<float, 2> LowAfr{0.10f, 0.10f};      // FR1L, FR2L
-    std::array<float, 2> HighAfr{0.20f, 0.20f};     // FR1H, FR2H
+    std::array<float, 2> LowVolts{0.0f, 0.0f};     // V1L, V2L
+    std::array<float, 2> HighVolts{0.05f, 0.05f};  // V1H, V2H
+    std::array<float, 2> LowAfr{0.10f, 0.10f};     // FR1L, FR2L
+    std::array<float, 2> HighAfr{0.20f, 0.20f};    // FR1H, FR2H
 
     // [TPS]
     int Steep = 245;   // Steep: throttle converter steps at mVolt
     int mVolt = 4720;  // mVolt: throttle supply voltage in mV
 
     // [Interface]
-    int InterfaceType = 0;                         // Type
-    int InterfacePort = 1;                         // PORT
+    int InterfaceType = 0;                           // Type
+    int InterfacePort = 1;                           // PORT
     std::string InterfaceDescription = "Mode Demo";  // Description
 
     // [Logworks]
-    std::string LogworksFolder;         // Folder
-    std::string LogworksExt = "TXT";    // Ext
+    std::string LogworksFolder;       // Folder
+    std::string LogworksExt = "TXT";  // Ext
 
     // [Coef]
     std::string CoefA = "3.008";  // A

@@ -8,9 +8,9 @@
 namespace dravio::support {
 
 struct TraceFileChoice {
-    int number = 0;                    // 0..9
+    int number = 0;                      // 0..9
     std::filesystem::path FichierTrace;  // DossierLog/"dravio<number>.log"
-    bool saved = false;                // MENU/log written back
+    bool saved = false;                  // MENU/log written back
 };
 
 // Reads MENU/log (default 0), takes the next number modulo 10, writes it back and

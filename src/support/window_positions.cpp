@@ -51,9 +51,7 @@ bool writePosition(IniFile& ini, WindowId window, const WindowPosition& position
     return ini.commit() && ok;
 }
 
-int twipsToPixels(int twips) {
-    return static_cast<int>(std::lround(static_cast<double>(twips) / kTwipsPerPixel));
-}
+int twipsToPixels(int twips) { return static_cast<int>(std::lround(static_cast<double>(twips) / kTwipsPerPixel)); }
 
 int pixelsToTwips(int pixels) {
     long long twips = static_cast<long long>(pixels) * kTwipsPerPixel;

@@ -20,9 +20,21 @@ TEST(ProfileInt, ReadsLikeTheClassicIntegerReader) {
         int expected;
     };
     const Case cases[] = {
-        {"12abc", 12}, {"", 77},   {" 7 ", 7},   {"-1", -1},         {"abc", 77},          {"99999999999", 77},
-        {"+5", 5},     {"-", 77},  {"0", 0},     {"2147483647", INT_MAX}, {"-2147483648", INT_MIN}, {"2147483648", 77},
-        {"\t42", 42},  {"4 2", 4}, {"-0012", -12},
+        {"12abc", 12},
+        {"", 77},
+        {" 7 ", 7},
+        {"-1", -1},
+        {"abc", 77},
+        {"99999999999", 77},
+        {"+5", 5},
+        {"-", 77},
+        {"0", 0},
+        {"2147483647", INT_MAX},
+        {"-2147483648", INT_MIN},
+        {"2147483648", 77},
+        {"\t42", 42},
+        {"4 2", 4},
+        {"-0012", -12},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(parseProfileInt(c.text, 77), c.expected) << "text \"" << c.text << "\"";
@@ -56,8 +68,7 @@ TEST(IniFile, StringsAreCutAt255BytesWithoutSplittingACharacter) {
 
 TEST(IniFile, SectionsAndKeysIgnoreCaseAndTheFirstOccurrenceWins) {
     TempFolder dir;
-    writeBytes(dir / "a.ini",
-               "[Menu]\nauto=1\n[other]\nx=1\n[MENU]\nlog=4\nauto=9\n[ menu ]\nLOG = 6\n");
+    writeBytes(dir / "a.ini", "[Menu]\nauto=1\n[other]\nx=1\n[MENU]\nlog=4\nauto=9\n[ menu ]\nLOG = 6\n");
     IniFile ini(dir / "a.ini");
     EXPECT_EQ(ini.readInt("MENU", "AUTO", 0), 1);
     EXPECT_EQ(ini.readInt("menu", "auto", 0), 1);

@@ -118,12 +118,13 @@ TEST(Settings, StoredValuesAreReadWithTheirRules) {
                "[Unite]\nTemp=0\nPression=0\n"
                "[DLP]\nV1L=0050\nFR2H=2239\n"
                "[Menu]\nauto=0\nlog=7\n"
-               "[Affichage]\nLangue=" + std::string(150, 'L') + "\n");
+               "[Affichage]\nLangue=" +
+                   std::string(150, 'L') + "\n");
     IniFile ini(dir / "ecu.ini");
     Settings s;
     s.load(ini);
     EXPECT_FALSE(s.Air);
-    EXPECT_TRUE(s.Eau);        // any non-zero value is true
+    EXPECT_TRUE(s.Eau);  // any non-zero value is true
     EXPECT_TRUE(s.Trimmer);
     EXPECT_FALSE(s.MoteurPP);  // unreadable: the default
     EXPECT_FALSE(s.UniteTemp);
@@ -162,8 +163,8 @@ TEST(TraceRotation, NextNumberFromTheStoredOne) {
         const char* stored;  // nullptr: key absent
         int number;
     };
-    const Case cases[] = {{nullptr, 1}, {"0", 1}, {"4", 5}, {"8", 9}, {"9", 0}, {"57", 8},
-                          {"-3", 1},    {"x", 1}, {"", 1},  {"9junk", 0}};
+    const Case cases[] = {{nullptr, 1}, {"0", 1},  {"4", 5}, {"8", 9}, {"9", 0},
+                          {"57", 8},    {"-3", 1}, {"x", 1}, {"", 1},  {"9junk", 0}};
     for (const Case& c : cases) {
         TempFolder dir;
         if (c.stored) writeBytes(dir / "ecu.ini", std::string("[MENU]\r\nlog=") + c.stored + "\r\n");

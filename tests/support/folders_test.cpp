@@ -1,0 +1,70 @@
+#include "support/folders.h"
+
+#include <gtest/gtest.h>
+
+#include "temp_folder.h"
+
+namespace dravio::support {
+namespace {
+
+using testing::TempFolder;
+using testing::writeBytes;
+
+TEST(Folders, DocumentsFolderFromTheEnvironment) {
+    TempFolder home;
+    TempFolder otherConfig;
+    const std::string h = home.path().string();
+    writeBytes(otherConfig / "user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"/srv/docs\"\n");
+    struct Case {
+        const char* name;
+        Environment env;
+        const char* userDirs;  // written to <home>/.config/user-dirs.dirs unless nullptr
+        std::optional<std::filesystem::path> expected;
+    };
+    const Case cases[] = {
+        {"variable wins", {h, "/data/Docs", {}, {}}, "XDG_DOCUMENTS_DIR=\"$HOME/Mes documents\"\n", "/data/Docs"},
+        {"relative variable ignored", {h, "Docs", {}, {}}, nullptr, home / "Documents"},
+        {"empty variable ignored", {h, "", {}, {}}, nullptr, home / "Documents"},
+        {"user-dirs with $HOME",
+         {h, {}, {}, {}},
+         "# comment\nXDG_DESKTOP_DIR=\"$HOME/Bureau\"\nXDG_DOCUMENTS_DIR=\"$HOME/Mes documents\"\n",
+         home / "Mes documents"},
+        {"user-dirs absolute, CRLF", {h, {}, {}, {}}, "XDG_DOCUMENTS_DIR=\"/mnt/d/docs\"\r\n", "/mnt/d/docs"},
+        {"user-dirs relative ignored", {h, {}, {}, {}}, "XDG_DOCUMENTS_DIR=\"docs\"\n", home / "Documents"},
+        {"user-dirs without the entry", {h, {}, {}, {}}, "XDG_MUSIC_DIR=\"$HOME/Music\"\n", home / "Documents"},
+        {"no user-dirs file", {h, {}, {}, {}}, nullptr, home / "Documents"},
+        {"XDG_CONFIG_HOME names the config folder",
+         {h, {}, otherConfig.path().string(), {}},
+         "XDG_DOCUMENTS_DIR=\"$HOME/ignored\"\n",
+         "/srv/docs"},
+        {"no HOME", {{}, {}, {}, {}}, nullptr, std::nullopt},
+        {"no HOME but the variable", {{}, "/x/Docs", {}, {}}, nullptr, "/x/Docs"},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove_all(home / ".config");
+        if (c.userDirs) writeBytes(home / ".config" / "user-dirs.dirs", c.userDirs);
+        EXPECT_EQ(documentsFolder(c.env), c.expected) << c.name;
+    }
+}
+
+TEST(Folders, TreeUnderTheDocumentsFolderIsCreated) {
+    TempFolder home;
+    FolderSetup setup = setUpFolders(Environment{home.path().string(), {}, {}, {}});
+    EXPECT_TRUE(setup.status.ok());
+    const auto base = home / "Documents" / "Dravio";
+    EXPECT_EQ(setup.folders.DossierDravio, base);
+    EXPECT_EQ(setup.folders.settingsFile(), base / "ecu.ini");
+    for (const char* sub : {"Data", "Log", "Files"}) EXPECT_TRUE(std::filesystem::is_directory(base / sub)) << sub;
+}
+
+TEST(Folders, CreationProblemsAreReportedNotFatal) {
+    TempFolder docs;
+    writeBytes(docs / "Dravio" / "Log", "a file where a folder should be");
+    FolderStatus status = createFolders(Folders::under(docs.path()));
+    ASSERT_EQ(status.problems.size(), 1u);
+    EXPECT_NE(status.problems[0].find("Log"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::is_directory(docs / "Dravio" / "Files"));
+}
+
+}  // namespace
+}  // namespace dravio::support

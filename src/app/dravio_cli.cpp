@@ -3,6 +3,9 @@
 #include <csignal>
 #include <cstdio>
 #include <iostream>
+#include <memory>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -15,6 +18,10 @@
 #include "link/framing.h"
 #include "link/link.h"
 #include "link/trace.h"
+#include "ports/sim_cable.h"
+#include "ports/tty_cable.h"
+#include "sim/kline_device.h"
+#include "sim/responder.h"
 
 namespace dravio::app {
 namespace {
@@ -34,11 +41,21 @@ Commands:
         Print the model list: index and name.
   demo [--ecu N]
         Run a few exchanges in demonstration mode and print the trace.
+  --interface sim[:MODEL] | tty:PATH | demo [--ecu N] [--demo-answer HEX]
+        exchange REQUEST [LENGTH] [TIMEOUT_MS]
+        Send one request through the exchange engine and print the answer
+        (an empty line when none came). sim: the simulated ECU of MODEL
+        (59m, 5am, obd, mm16, mm15, 15rc, p8; default from --ecu), awake, on
+        a simulated cable. tty: a K-line cable seen as a tty (or a bench
+        responder's pseudo-terminal) at 10400 baud, 7812 for one-byte models.
+        demo: demonstration mode, answering --demo-answer. LENGTH defaults to
+        the request table's length for that request, else 8; TIMEOUT_MS to 1000.
 
 Options:
   --help    Show this text.
 
-Exit status: 0 on success, 2 on bad arguments.
+Exit status: 0 on success, 1 when the interface cannot be opened, 2 on bad
+arguments.
 )";
 
 void requireHex(const std::string& text, const std::string& what, bool evenLength) {
@@ -149,18 +166,124 @@ int commandDemo(CliArgs& args) {
     return 0;
 }
 
+// The line could not be reached; one line on stderr, status 1.
+struct InterfaceError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+std::string simulatedModelName(int model) {
+    switch (model) {
+        case 0: return "mm16";
+        case 1: return "mm15";
+        case 2: return "15rc";
+        case 3: return "p8";
+        case 4: return "59m";
+        case 5: return "obd";
+        default: throw UsageError("no simulated ECU for model " + std::to_string(model) + "; name one with sim:MODEL");
+    }
+}
+
+std::int16_t defaultLength(const std::string& request, int model) {
+    const ecu::RequestTable table;
+    for (const auto slot : ecu::allSlots()) {
+        if (!request.empty() && table.request(slot, model) == request) return table.length(slot, model);
+    }
+    return 8;
+}
+
+void openCable(ports::KLineCable& cable, const std::string& description, std::uint32_t baud) {
+    if (cable.open(description) != ports::kCableOk) {
+        throw InterfaceError("cannot open " + description + ": " + cable.lastError());
+    }
+    if (cable.setBaudRate(baud) != ports::kCableOk || cable.setDataCharacteristics8N1() != ports::kCableOk) {
+        throw InterfaceError("cannot set " + std::to_string(baud) + " baud 8N1 on " + description + ": " +
+                             cable.lastError());
+    }
+}
+
+// One request through the exchange engine, on the interface named.
+int commandExchange(CliArgs& args, const std::optional<std::string>& interface) {
+    const int model = readModel(args, 4);
+    const auto demoAnswer = args.takeOption("demo-answer");
+    if (!interface) throw UsageError("exchange needs --interface sim[:MODEL], tty:PATH or demo");
+    const auto words = args.positionals();
+    if (words.empty() || words.size() > 3) throw UsageError("exchange takes REQUEST [LENGTH] [TIMEOUT_MS]");
+    const std::string request = upper(words[0]);
+    requireHex(request, "REQUEST", true);
+    std::int16_t length = defaultLength(request, model);
+    if (words.size() >= 2) {
+        const int n = parseInt(words[1], "LENGTH");
+        if (n < 0 || n > 255) throw UsageError("LENGTH must be between 0 and 255");
+        length = static_cast<std::int16_t>(n);
+    }
+    std::int16_t timeout = 1000;
+    if (words.size() == 3) {
+        const int n = parseInt(words[2], "TIMEOUT_MS");
+        if (n < 1 || n > 32767) throw UsageError("TIMEOUT_MS must be between 1 and 32767");
+        timeout = static_cast<std::int16_t>(n);
+    }
+
+    std::string kind = *interface;
+    std::string detail;
+    if (const auto colon = kind.find(':'); colon != std::string::npos) {
+        detail = kind.substr(colon + 1);
+        kind = kind.substr(0, colon);
+    }
+    const bool oneByte = link::isOneByteModel(model);
+    const std::uint32_t baud = oneByte ? 7812 : 10400;
+
+    base::RealClock clock;
+    base::EventLoop loop(clock);
+    link::Trace trace(clock);
+    link::Link engine(loop, trace);
+    engine.TypeECU = static_cast<std::int16_t>(model);
+
+    std::unique_ptr<ports::KLineCable> cable;
+    sim::SimulatedEcu ecu;
+    std::unique_ptr<sim::SimCableAdapter> adapter;
+    if (kind == "sim") {
+        const std::string name = detail.empty() ? simulatedModelName(model) : detail;
+        ecu = sim::makeSimulatedEcu(name, false, true, clock.now());
+        if (!ecu.device) throw UsageError("unknown simulated model '" + name + "' (59m, 5am, obd, mm16, mm15, 15rc, p8)");
+        auto simCable = std::make_unique<ports::SimCable>(clock);
+        adapter = std::make_unique<sim::SimCableAdapter>(*ecu.device);
+        simCable->setPeer(adapter.get());
+        std::string description;
+        simCable->deviceDescription(0, description);
+        cable = std::move(simCable);
+        openCable(*cable, description, ecu.baud);
+    } else if (kind == "tty") {
+        if (detail.empty()) throw UsageError("tty needs a device path: tty:PATH");
+        cable = std::make_unique<ports::TtyCable>();
+        openCable(*cable, detail, baud);
+    } else if (kind == "demo" && detail.empty()) {
+        engine.ModeDemo = true;
+        if (demoAnswer) requireHex(*demoAnswer, "--demo-answer", true);
+    } else {
+        throw UsageError("unknown interface '" + *interface + "' (sim[:MODEL], tty:PATH or demo)");
+    }
+    engine.setCable(cable.get());
+    const std::string answer = engine.EnvoieRequete(request, demoAnswer ? upper(*demoAnswer) : "", length, timeout);
+    std::cout << answer << '\n' << std::flush;
+    if (cable) cable->close();
+    return 0;
+}
+
 int run(int argc, char** argv) {
     CliArgs args(argc, argv);
     if (args.takeFlag("help") || argc < 2) {
         std::cout << kUsage;
         return argc < 2 ? 2 : 0;
     }
-    const std::string command = args.takeCommand({"ecu", "header"});
+    const std::string command = args.takeCommand({"ecu", "header", "interface", "demo-answer"});
+    const auto interface = args.takeOption("interface");
+    if (interface && command != "exchange") throw UsageError("--interface only goes with exchange");
     if (command == "frame") return commandFrame(args);
     if (command == "checksum") return commandChecksum(args);
     if (command == "slots") return commandSlots(args);
     if (command == "models") return commandModels(args);
     if (command == "demo") return commandDemo(args);
+    if (command == "exchange") return commandExchange(args, interface);
     throw UsageError(command.empty() ? "no command given" : "unknown command '" + command + "'");
 }
 
@@ -173,5 +296,8 @@ int main(int argc, char** argv) {
     } catch (const dravio::app::UsageError& e) {
         std::cerr << "dravio-cli: " << e.what() << " (see dravio-cli --help)\n";
         return 2;
+    } catch (const dravio::app::InterfaceError& e) {
+        std::cerr << "dravio-cli: " << e.what() << '\n';
+        return 1;
     }
 }

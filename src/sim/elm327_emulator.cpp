@@ -306,15 +306,17 @@ void Elm327Emulator::runAt(TimePoint t, const AtRequest& at) {
 Elm327Emulator::Duration Elm327Emulator::timeout() const { return settings_.timeoutUnits * 4ms; }
 
 std::vector<std::uint8_t> Elm327Emulator::frame(const std::vector<std::uint8_t>& data) const {
-    std::vector<std::uint8_t> msg;
     const auto& h = settings_.header;
-    if (settings_.protocol == 3) {
-        msg = {h[0], h[1], h[2]};
-    } else {
-        // The adapter writes the length into the format byte it was given.
-        msg = {static_cast<std::uint8_t>((h[0] & 0xC0) | (data.size() & 0x3F)), h[1], h[2]};
-    }
-    msg.insert(msg.end(), data.begin(), data.end());
+    // ISO 9141 takes the header as given; KWP2000 gets the length written
+    // into the format byte it was given.
+    const std::uint8_t format =
+        settings_.protocol == 3 ? h[0] : static_cast<std::uint8_t>((h[0] & 0xC0) | (data.size() & 0x3F));
+    std::vector<std::uint8_t> msg;
+    msg.reserve(data.size() + 4);
+    msg.push_back(format);
+    msg.push_back(h[1]);
+    msg.push_back(h[2]);
+    for (const std::uint8_t b : data) msg.push_back(b);
     msg.push_back(sumOf(msg));
     return msg;
 }

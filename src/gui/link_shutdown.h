@@ -1,0 +1,18 @@
+// gui: the link's part of closing the program, run on the link thread: end a
+// KWP2000 session politely, then let go of the cable.
+#pragma once
+
+#include <cstdint>
+
+#include "ecu/request_table.h"
+#include "link/link.h"
+
+namespace dravio::gui {
+
+// Unless the interface is the ELM327: for a model-4 ECU waits 0.06 s, sends the
+// stop-diagnostic-session request, waits 0.06 s, sends the stop-communication
+// request (each with a 1000 ms time-out), then closes the link's cable if open.
+void closeLink(link::Link& link, const ecu::RequestTable& table, std::int16_t typeEcu,
+               std::int16_t typeInterface);
+
+}  // namespace dravio::gui

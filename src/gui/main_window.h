@@ -1,0 +1,59 @@
+// gui: the main window (frmparam). It creates every control under its own name,
+// draws a MainWindowModel, and turns clicks, keys and menu entries into signals;
+// the application decides what they do.
+//
+// Control arrays carry their index in the name: lbPanel(1..5) -> "lbPanel1".."lbPanel5".
+#pragma once
+
+#include <QAction>
+#include <QMainWindow>
+#include <QMenu>
+#include <QString>
+
+#include "gui/main_window_model.h"
+
+namespace dravio::gui {
+
+class CtlBarGraph;
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit MainWindow(const MainWindowModel& model, QWidget* parent = nullptr);
+
+    // Draws every control of `model`.
+    void render(const MainWindowModel& model);
+    // The link indicator alone (it changes from the link thread's reports).
+    void showShape1(quint32 bgr);
+
+    QAction* action(const QString& name) const;
+    QMenu* menu(const QString& name) const;
+
+    // Once set, closing the window closes it; before, a close asks to quit.
+    void allowClose() { closeAllowed_ = true; }
+
+signals:
+    void quitRequested();
+    void preferencesRequested();
+    void testRequested();
+    void tempoChanged(int tempo);
+    void tempoStep(int delta);
+    void aboutRequested();
+    void helpRequested();
+    void webRequested();
+    void resized();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void build(const MainWindowModel& model);
+    void buildMenus(const MainWindowModel& model);
+    QAction* addEntry(QMenu& menu, const MainWindowModel& model, const char* name);
+
+    bool rendering_ = false;
+    bool closeAllowed_ = false;
+};
+
+}  // namespace dravio::gui

@@ -1,0 +1,271 @@
+#include "gui/main_window_model.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "gui/caption_ids.h"
+#include "link/link.h"
+
+namespace dravio::gui {
+
+namespace {
+constexpr std::int16_t kModelM59 = 4;
+
+// The double-clickable measurement frames and the value label each switches.
+struct Channel {
+    std::string_view frame;
+    std::string_view label;
+    bool support::Settings::*flag;
+};
+constexpr Channel kChannels[] = {
+    {"Frgaz", "Potar", &support::Settings::Potar},
+    {"Frinject", "Injection", &support::Settings::Injection},
+    {"Fravance", "Avance", &support::Settings::Avance},
+    {"Frpression", "Pression", &support::Settings::Pression},
+    {"Frair", "Air", &support::Settings::Air},
+    {"Freau", "Eau", &support::Settings::Eau},
+    {"Frbatterie", "Tension", &support::Settings::Tension},
+    {"frLambda", "lbLambda", &support::Settings::Lambda},
+};
+
+bool modelIn(int model, std::initializer_list<int> models) {
+    return std::find(models.begin(), models.end(), model) != models.end();
+}
+}  // namespace
+
+MainWindowModel::MainWindowModel() : Shape1(link::kShape1Red) {
+    using K = ControlKind;
+    // Commands.
+    add("frcde", K::Frame, "Commandes");
+    add("cdintialisation", K::Button, "Initialisation F2", false);
+    add("cdparametre", K::Button, "Paramètres F3", false);
+    add("cddiag", K::Button, "Diagnostic F4", false);
+    add("cdTrimer15", K::Button, "Trimmer F8", false);
+    add("cdquitter", K::Button, "Quitter  F9");
+    add("CdReInit", K::Button, "-Initialisation", false);
+    add("Shape1", K::Shape, "");
+    add("contact", K::Image, "");
+    control("contact").visible = false;
+    add("imDonate", K::Image, "");
+    control("imDonate").visible = false;
+
+    // Measurement frames and their value labels.
+    add("Frrmp", K::Frame, "RMP (tr/mn)");
+    add("Rmp", K::Label, "");
+    add("Frgaz", K::Frame, "Angle Gaz (deg)");
+    add("Potar", K::Label, "");
+    add("frTPS", K::Frame, "TPS");
+    add("lbLsbTPS", K::Label, "");
+    add("lbTPSVolt", K::Label, "");
+    add("Frinject", K::Frame, "Injection (ms)");
+    add("Injection", K::Label, "");
+    add("Fravance", K::Frame, "Avance (deg)");
+    add("Avance", K::Label, "");
+    add("Frpression", K::Frame, "Pression (mmHg)");
+    add("Pression", K::Label, "");
+    add("Frair", K::Frame, "Air (°C)");
+    add("Air", K::Label, "");
+    add("Freau", K::Frame, "Mot. (°C)");
+    add("Eau", K::Label, "");
+    add("Frbatterie", K::Frame, "Batterie (V)");
+    add("Tension", K::Label, "");
+    add("frLambda", K::Frame, "Lambda (mV)");
+    add("lbLambda", K::Label, "");
+
+    // Trimmer and stepper motor.
+    add("Frtrimmer", K::Frame, "Trimmer");
+    add("Trimmer", K::Label, "");
+    add("FrChgTrimmer", K::Frame, "Modif Trimmer");
+    control("FrChgTrimmer").visible = false;
+    add("HScrollTrimmer", K::ScrollBar, "");
+    add("lbTrimmer", K::Label, "0");
+    add("Label2", K::Label, "F6 = - 1");
+    add("Label1", K::Label, "F7 = + 1");
+    add("cdTrimmer", K::Button, "Reset", false);
+    add("CdMemorise", K::Button, "Mémorise", false);
+    add("frMoteurPP", K::Frame, "Moteur PP");
+    add("lbMoteurPP", K::Label, "");
+    add("cdMoteurPP", K::Button, "Test Stepper", false);
+
+    // Averaging, display and recording boxes.
+    add("frMoyenne", K::Frame, "Moyenne");
+    add("HScrollMoyenne", K::ScrollBar, "");
+    add("ltempo", K::Label, "");
+    add("chgraph", K::CheckBox, "Graphe - Ctrl+ G", false);
+    add("chMap", K::CheckBox, "Mapping", false);
+    add("chCSV", K::CheckBox, "CSV", false);
+    add("Chenregistre", K::CheckBox, "Excel", false);
+    add("chStatutSonde", K::CheckBox, "Statuts", false);
+    add("chMoteur", K::CheckBox, "test Moteur", false);
+
+    // Progress, instructions and status.
+    add("ProgressBar1", K::BarGraph, "");
+    control("ProgressBar1").visible = false;
+    add("Lbtest", K::Label, "");
+    control("Lbtest").visible = false;  // developer mode is always off
+    add("lpresent", K::Label, "");
+    add("lmemo", K::Label, "");
+    for (int i = 1; i <= 5; ++i) add("lbPanel" + std::to_string(i), K::Label, "");
+
+    // Menus.
+    add("mnfichier", K::Menu, "&Fichier");
+    add("mnquitter", K::MenuEntry, "&Quitter", true, "F9");
+    add("mnpreferences", K::MenuEntry, "P&aramétrages");
+    add("mnacquisition", K::Menu, "Ac&quisitions");
+    add("MnInit", K::MenuEntry, "&Initialisation", false, "F2");
+    add("mnparam", K::MenuEntry, "Paramètres", false, "F3");
+    add("mndiag", K::MenuEntry, "Diagnostic actif", false, "F4");
+    add("MnRreInit", K::MenuEntry, "-Initialisation", false);
+    add("mnMap", K::MenuEntry, "Mapping", false);
+    add("mngraphe", K::MenuEntry, "Graphe", false, "Ctrl+G");
+    add("mnralenti", K::MenuEntry, "Ralenti", false, "Ctrl+R");
+    add("mnmoyplus", K::MenuEntry, "Moyenne +", true, "Ctrl+P");
+    add("mnmoymoins", K::MenuEntry, "Moyenne -", true, "Ctrl+M");
+    add("mnrepond", K::MenuEntry, "Répondeur", false);
+    add("mntest", K::MenuEntry, "Test");
+    add("mnTrimmer", K::Menu, "Trimmer", false);
+    add("mnPlus", K::MenuEntry, "Plus 1", false, "F7");
+    add("mnMoinsUn", K::MenuEntry, "Moins 1", false, "F6");
+    add("mnTrim15M", K::MenuEntry, "Trimmer 15M", false);
+    control("mnTrim15M").visible = false;
+    add("mnIdentification", K::Menu, "&Identification de l'ECU", false);
+    add("mnConvert", K::Menu, "&Converter", false);
+    add("mnStatuts", K::Menu, "S&tatuts", false);
+    add("mnaide", K::Menu, "&Aide");
+    add("mnabout", K::MenuEntry, "A propos");
+    add("mnExploreAide", K::MenuEntry, "Aide");
+    add("mnweb", K::MenuEntry, "Support en ligne");
+}
+
+void MainWindowModel::add(std::string name, ControlKind kind, std::string caption, bool enabled,
+                          std::string shortcut) {
+    ControlState state;
+    state.kind = kind;
+    state.caption = std::move(caption);
+    state.enabled = enabled;
+    state.shortcut = std::move(shortcut);
+    order_.push_back(name);
+    controls_.emplace(std::move(name), std::move(state));
+}
+
+bool MainWindowModel::has(std::string_view name) const { return controls_.find(name) != controls_.end(); }
+
+const ControlState& MainWindowModel::control(std::string_view name) const {
+    const auto it = controls_.find(name);
+    if (it == controls_.end()) throw std::out_of_range("no control named " + std::string(name));
+    return it->second;
+}
+
+ControlState& MainWindowModel::control(std::string_view name) {
+    return const_cast<ControlState&>(static_cast<const MainWindowModel&>(*this).control(name));
+}
+
+void MainWindowModel::showTitle(const support::Catalog& catalog, std::string_view versionText) {
+    title = catalog.GetResourceString(text_id::Titre, "Dravio") + std::string(versionText);
+}
+
+void MainWindowModel::SetInitialisation(support::Settings& settings) {
+    Shape1 = link::kShape1Red;
+
+    const bool iaw5a = control("lbPanel5").caption.find("IAW5A") != std::string::npos;
+    if (settings.TypeECU == kModelM59 && iaw5a) {
+        control("frMoteurPP").visible = true;
+        control("lbMoteurPP").enabled = settings.MoteurPP;
+        control("cdMoteurPP").enabled = settings.MoteurPP;
+    } else {
+        control("frMoteurPP").visible = false;
+        control("lbMoteurPP").enabled = false;
+        control("cdMoteurPP").enabled = false;
+        settings.MoteurPP = false;
+    }
+
+    showChannels(settings);
+    MesuresArretees = true;
+    LiaisonLibre = true;
+
+    for (const auto& channel : kChannels) control(channel.frame).toolTip = main_text::ToolTipMesure;
+    control("FrChgTrimmer").toolTip = main_text::ToolTipMoteur;
+    control("CdMemorise").toolTip = main_text::ToolTipMoteur;
+    control("cdintialisation").toolTip = main_text::ToolTipInit;
+    control("frMoyenne").toolTip = main_text::ToolTipMoyenne;
+    control("HScrollMoyenne").toolTip = main_text::ToolTipMoyenne;
+    control("chgraph").toolTip = main_text::ToolTipCourbes;
+    control("chMap").toolTip = main_text::ToolTipCourbes;
+
+    const int tempo = std::clamp(settings.Tempo, kTempoMin, kTempoMax);
+    control("ltempo").caption = std::to_string(tempo);
+    control("HScrollMoyenne").value = tempo;
+
+    showUnits(settings);
+    showModel(settings);
+}
+
+void MainWindowModel::showChannels(const support::Settings& settings) {
+    for (const auto& channel : kChannels) {
+        auto& label = control(channel.label);
+        label.enabled = settings.*channel.flag;
+        label.caption = label.enabled ? "" : std::string(main_text::Off);
+    }
+    control("frTPS").enabled = settings.Potar;
+    control("lbLsbTPS").enabled = settings.Potar;
+    control("lbTPSVolt").enabled = settings.Potar;
+    auto& trimmer = control("Trimmer");
+    trimmer.enabled = settings.Trimmer;
+    trimmer.caption = trimmer.enabled ? "" : std::string(main_text::Off);
+    control("FrChgTrimmer").enabled = settings.Trimmer;
+    auto& moteur = control("lbMoteurPP");
+    if (!moteur.enabled) moteur.caption = main_text::Off;
+}
+
+void MainWindowModel::showUnits(const support::Settings& settings) {
+    const std::string temp = settings.UniteTemp ? " (°C)" : " (°F)";
+    control("Frair").caption = "Air" + temp;
+    control("Freau").caption = "Mot." + temp;
+    control("Frpression").caption = std::string("Pression") + (settings.UnitePression ? " (hPa)" : " (mmHg)");
+}
+
+void MainWindowModel::showModel(const support::Settings& settings) {
+    const int model = settings.TypeECU;
+    // The throttle converter step and voltage exist on the one-byte ECUs 0 to 2.
+    control("frTPS").visible = modelIn(model, {0, 1, 2});
+    control("frLambda").visible = model == kModelM59;
+    // The ECUs whose trimmer the program reads while measuring.
+    const bool trimmer = modelIn(model, {1, 2, 4});
+    control("Frtrimmer").visible = trimmer;
+    control("mnTrimmer").visible = trimmer && settings.Trimmer;
+    // The 15M trimmer window serves the 15M family.
+    control("cdTrimer15").visible = modelIn(model, {1, 2});
+}
+
+void MainWindowModel::showStartStatus(const InterfaceOutcome& outcome, const support::Catalog& catalog) {
+    control("lbPanel4").caption = outcome.lbPanel4;
+    if (outcome.TypeInterface == link::kInterfaceElm327) control("lbPanel4").caption = elmStatusText(outcome.PortInterface);
+    control("lbPanel1").caption = main_text::DefautsPresents;
+    if (MesuresArretees) control("lbPanel2").caption = catalog.GetResourceString(text_id::Attente, main_text::Attente);
+    showDemo(outcome.ModeDemo);
+}
+
+void MainWindowModel::showDemo(bool modeDemo) {
+    control("lbPanel3").caption = modeDemo ? std::string(main_text::Demo) : std::string();
+}
+
+void MainWindowModel::toggleTest(bool& modeDemo, const support::Catalog& catalog) {
+    auto& entry = control("mntest");
+    entry.checked = !entry.checked;
+    modeDemo = entry.checked;
+    control("lbPanel3").caption =
+        entry.checked ? catalog.GetResourceString(text_id::Test, main_text::Test) : std::string();
+}
+
+bool MainWindowModel::setTempo(int tempo, support::Settings& settings) {
+    tempo = std::clamp(tempo, kTempoMin, kTempoMax);
+    control("HScrollMoyenne").value = tempo;
+    control("ltempo").caption = std::to_string(tempo);
+    if (settings.Tempo == tempo) return false;
+    settings.Tempo = tempo;
+    return true;
+}
+
+std::string elmStatusText(int port) { return std::to_string(port) + std::string(main_text::ElmSurCom); }
+
+}  // namespace dravio::gui

@@ -43,7 +43,7 @@ bench: setup $(BUILD_BENCH)/build.ninja
 
 $(BUILD_FUZZ)/build.ninja: | setup
 	@CC=clang CXX=clang++ cmake -S . -B $(BUILD_FUZZ) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-		-DDRAVIO_TESTS=OFF -DDRAVIO_FUZZ=ON >/dev/null
+		-DDRAVIO_TESTS=OFF -DDRAVIO_FUZZ=ON -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON >/dev/null
 
 # Builds every fuzz target and runs each for FUZZ_SECONDS on its seed corpus.
 fuzz: setup $(BUILD_FUZZ)/build.ninja

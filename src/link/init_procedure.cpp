@@ -19,7 +19,7 @@ InitProcedure::InitProcedure(Link& link, base::ViewState& view, LinkInitialisati
     TimerTempo_.setInterval(kTempoInterval);
 }
 
-std::string InitProcedure::text(int id, const std::string& french) const {
+std::string InitProcedure::GetResourceString(int id, const std::string& french) const {
     return hooks_.GetResourceString ? hooks_.GetResourceString(id, french) : french;
 }
 
@@ -72,8 +72,8 @@ bool InitProcedure::InitPhases() {
             "At this point the KEY must be OFF,\rTurn KEY ON after check OK",
             "Attention/Caution", base::MessageBox::Icon::Critical, base::MessageBox::Buttons::OkCancel};
         if (view_.showMessage(keyOff) != base::MessageAnswer::Ok) return finish(false);
-        view_.setText("lpresent", text(144, "Mettre le contact / Turn KEY ON"));
-        view_.setText("lmemo", text(145, "et attendre les BIP et Init = ON"));
+        view_.setText("lpresent", GetResourceString(144, "Mettre le contact / Turn KEY ON"));
+        view_.setText("lmemo", GetResourceString(145, "et attendre les BIP et Init = ON"));
         view_.setVisible("contact", true);
         TimerTempo_.setEnabled(true);
 
@@ -123,10 +123,10 @@ bool InitProcedure::InitPhases() {
     view_.setValue("ProgressBar1", ++progress_);
     view_.setText("Lbtest", "Phase 3");
     const auto isFault = [](const std::string& answer) { return answer != "00" && answer != "FF"; };
-    view_.setText("lpresent", text(138, "Aucun Défaut présent / No Failure now"));
+    view_.setText("lpresent", GetResourceString(138, "Aucun Défaut présent / No Failure now"));
     for (const char* command : {"10", "11", "12"}) {
         if (isFault(link_.EnvoieRequete(command, "FF", 1, 500))) {
-            view_.setText("lpresent", text(139, "Défaut(s)présent(s) / Failure(s)"));
+            view_.setText("lpresent", GetResourceString(139, "Défaut(s)présent(s) / Failure(s)"));
         }
     }
     std::string identification;
@@ -138,10 +138,10 @@ bool InitProcedure::InitPhases() {
         }
     }
     view_.setText("lbPanel5", identification);
-    view_.setText("lmemo", text(140, "Aucun Défaut mémorisé / No Failure in RAM"));
+    view_.setText("lmemo", GetResourceString(140, "Aucun Défaut mémorisé / No Failure in RAM"));
     for (const char* command : {"14", "15", "16"}) {
         if (isFault(link_.EnvoieRequete(command, "FF", 1, 500))) {
-            view_.setText("lmemo", text(141, "Défaut(s) mémorisé(s) / Failure(s) in RAM"));
+            view_.setText("lmemo", GetResourceString(141, "Défaut(s) mémorisé(s) / Failure(s) in RAM"));
         }
     }
     finish(true);
@@ -169,8 +169,8 @@ void InitProcedure::cdintialisation_Click() {
     if (linkUp()) return;
     view_.setVisible("contact", false);
     view_.setEnabled("mnTrim15M", false);
-    view_.setText("lpresent", text(143, "Initialisation de la procédure / Init to process"));
-    view_.setText("lmemo", text(142, "Attendre les instructions / Wait"));
+    view_.setText("lpresent", GetResourceString(143, "Initialisation de la procédure / Init to process"));
+    view_.setText("lmemo", GetResourceString(142, "Attendre les instructions / Wait"));
     view_.setValue("MousePointer", kPointerNoDrop);
     view_.setEnabled("cdintialisation", false);
     view_.setEnabled("cdparametre", false);
@@ -202,7 +202,7 @@ void InitProcedure::cdintialisation_Click() {
             }
             std::string trimmer;
             if (result && hooks_.GetTrimmerInitial) trimmer = hooks_.GetTrimmerInitial();
-            view_.setText("cdTrimmer", text(174, "Reset to ") + trimmer);
+            view_.setText("cdTrimmer", GetResourceString(174, "Reset to ") + trimmer);
             view_.setVisible("chStatutSonde", true);
             break;
         }
@@ -229,9 +229,9 @@ void InitProcedure::cdintialisation_Click() {
         view_.setEnabled("cdintialisation", false);
         view_.setVisible("mntest", false);
         setShape1(kShape1Green);
-        view_.setText("lbPanel1", text(135, "Init : ON"));
+        view_.setText("lbPanel1", GetResourceString(135, "Init : ON"));
         if (!hooks_.MesuresArretees || hooks_.MesuresArretees()) {
-            view_.setText("lbPanel2", text(137, "Attente / Wait"));
+            view_.setText("lbPanel2", GetResourceString(137, "Attente / Wait"));
         }
         if (autoStart == 1 && hooks_.cdparametreClick) hooks_.cdparametreClick();
     } else {
@@ -275,7 +275,7 @@ void InitProcedure::Timer_present_Tick() {
         view_.setVisible("mntest", false);
         setShape1(kShape1Red);
         if (hooks_.externalLambda && hooks_.externalLambda()) view_.setEnabled("cdAFR", true);
-        view_.setText("lbPanel1", text(136, "Init : OFF"));
+        view_.setText("lbPanel1", GetResourceString(136, "Init : OFF"));
         link_.Timer_present().setEnabled(false);
         return;
     }

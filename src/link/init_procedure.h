@@ -74,7 +74,7 @@ public:
     base::Timer& TimerTempo() { return TimerTempo_; }
 
 private:
-    std::string text(int id, const std::string& french) const;
+    std::string GetResourceString(int id, const std::string& french) const;
     void setShape1(std::uint32_t colour);
     void advanceProgress();
     void startDiagnosticModel5();

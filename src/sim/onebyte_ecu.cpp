@@ -57,14 +57,14 @@ OneByteEcu::OneByteEcu(OneByteVariant variant, EngineModel& engine, OneByteScena
 }
 
 void OneByteEcu::requestKeyOn(KLineOutput& out, Clock::TimePoint askedAt) {
-    keyOff(askedAt);
+    keyOff();
     keyOn_ = true;
     keyOnAt_ = variant_ == OneByteVariant::RC15 ? askedAt : askedAt + timing_.riderDelay;
     const auto code = powerOnCodeBytes(scenario_.codeForm, scenario_.powerOnCode);
     answer(out, keyOnAt_ + timing_.bootDelay, {code.begin(), code.end()}, kOneByteCodeBaud, timing_.codeByteGap);
 }
 
-void OneByteEcu::keyOff(Clock::TimePoint /*t*/) {
+void OneByteEcu::keyOff() {
     endDiagnostic();
     mode_ = Mode::Off;
     keyOn_ = false;

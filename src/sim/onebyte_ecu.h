@@ -57,7 +57,7 @@ public:
     void requestKeyOn(KLineOutput& out, Clock::TimePoint askedAt);
     // The rider turns the key off: the ECU forgets its link and mode. Bytes it
     // has already put on the line still arrive.
-    void keyOff(Clock::TimePoint t);
+    void keyOff();
     // Key on and the wake-up done: listening at 7812 baud from now on.
     void startAwake();
 
@@ -91,6 +91,7 @@ private:
     std::uint8_t lastIdentificationAddress() const;
 
     // One answer, through the fault plan: dropped, delayed, altered or sent.
+    // A "response pending" fate has no one-byte form and is ignored.
     void answer(KLineOutput& out, Clock::TimePoint start, const std::vector<std::uint8_t>& bytes,
                 std::uint32_t baud, Clock::Duration byteGap = Clock::Duration::zero());
 

@@ -260,6 +260,24 @@ TEST(OneByteWakeUp, IsIgnoredWhileTheKeyIsOff) {
     EXPECT_EQ(t.exchange({0x08}).size(), 1u);
 }
 
+TEST(OneByteWakeUp, AKeyCycleRestartsTheWholeStartUp) {
+    Tester t(OneByteVariant::MM16);
+    t.ecu.startAwake();
+    t.cable.setBaudRate(7812);
+    ASSERT_EQ(t.exchange({0x08}).size(), 1u);
+    t.ecu.keyOff();
+    EXPECT_EQ(hex(t.exchange({0x08})), "");
+    // Re-initialisation: a new key-on, a new code, a new wake-up.
+    t.cable.setBaudRate(1200);
+    t.keyOn();
+    EXPECT_TRUE(codeAccepted(hex(t.listen(6, 20s))));
+    t.cable.setBaudRate(7812);
+    EXPECT_EQ(hex(t.exchange({0x08})), "");
+    t.cable.setBaudRate(1200);
+    t.wakeUp();
+    EXPECT_EQ(t.exchange({0x08}).size(), 1u);
+}
+
 TEST(OneByteWakeUp, TheFaultPlanCanIgnoreTheFirstOnes) {
     Tester t(OneByteVariant::MM15);
     Faults faults;

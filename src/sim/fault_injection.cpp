@@ -37,7 +37,10 @@ AnswerFate Faults::nextAnswer() {
     if (unplugAfter_ == 0) {
         unplugAfter_ = -1;
         unplug(true);
-    } else if (unplugAfter_ > 0) {
+        fate.drop = true;  // nobody is listening any more
+        return fate;
+    }
+    if (unplugAfter_ > 0) {
         --unplugAfter_;
     }
     if (dropNext_ > 0) {

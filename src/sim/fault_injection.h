@@ -63,8 +63,8 @@ public:
     }
     // The answer byte with this index (0-based, counted over every byte the ECU
     // sends from now on) is dropped or replaced by its complement.
-    void dropByteAt(std::uint64_t index) { dropAt_.push_back(index); }
-    void corruptByteAt(std::uint64_t index) { corruptAt_.push_back(index); }
+    void dropByteAt(std::uint64_t index) { dropAt_.push_back(bytesSeen_ + index); }
+    void corruptByteAt(std::uint64_t index) { corruptAt_.push_back(bytesSeen_ + index); }
 
     // Line noise ----------------------------------------------------------
     void addNoise(NoiseBurst burst) { noise_.push_back(std::move(burst)); }
@@ -80,7 +80,8 @@ public:
     // Called with true to unplug the cable, false to plug it back; the scenario
     // wires it to the simulated cable.
     void setUnplugHook(std::function<void(bool)> hook) { unplugHook_ = std::move(hook); }
-    // Unplugs the cable once the ECU has sent `answers` more answers.
+    // Unplugs the cable when a request comes in after `answers` more answers
+    // have been sent; that request goes unanswered.
     void unplugAfterAnswers(int answers) { unplugAfter_ = answers; }
     void unplug(bool unplugged);
 

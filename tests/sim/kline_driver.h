@@ -24,8 +24,12 @@ using base::Clock;
 
 // A request frame as the tester builds it: 0x80 + N, target, source, data, sum.
 inline Bytes request(const Bytes& data, std::uint8_t target = 0x10, std::uint8_t source = 0xF1) {
-    Bytes f{static_cast<std::uint8_t>(0x80 + data.size()), target, source};
-    f.insert(f.end(), data.begin(), data.end());
+    Bytes f;
+    f.reserve(data.size() + 4);
+    f.push_back(static_cast<std::uint8_t>(0x80 + data.size()));
+    f.push_back(target);
+    f.push_back(source);
+    for (const std::uint8_t b : data) f.push_back(b);
     unsigned sum = 0;
     for (const std::uint8_t b : f) sum += b;
     f.push_back(static_cast<std::uint8_t>(sum & 0xFF));

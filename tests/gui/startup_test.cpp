@@ -1,0 +1,194 @@
+#include <QAction>
+#include <QGroupBox>
+#include <QMenu>
+#include <QPushButton>
+
+#include "gui/trace_window.h"
+#include "gui_fixture.h"
+#include "support/ini_file.h"
+#include "support/settings_keys.h"
+#include "support/single_instance.h"
+
+namespace dravio::gui::testing {
+namespace {
+
+namespace keys = support::keys;
+
+TEST_F(AppTest, FirstStartCreatesTheFoldersAndTakesTraceFileOne) {
+    ASSERT_EQ(startApp(), Application::Start::Running);
+    for (const char* folder : {"Dravio", "Dravio/Data", "Dravio/Log", "Dravio/Files"}) {
+        EXPECT_TRUE(std::filesystem::is_directory(documents() / folder)) << folder;
+    }
+    const support::IniFile settings(ini());
+    EXPECT_EQ(settings.readInt(keys::MENU, keys::Log, -1), 1);
+    EXPECT_EQ(app->traceFile().FichierTrace, documents() / "Dravio" / "Log" / "dravio1.log");
+    EXPECT_TRUE(app->traceWindow()->isVisible());
+    EXPECT_TRUE(presenter.messages.empty());
+}
+
+TEST_F(AppTest, WithoutCableTheInterfaceWindowFallsBackToDemonstration) {
+    ASSERT_EQ(startApp(), Application::Start::Running);
+    auto& window = interfaceWindowLoaded();
+    EXPECT_TRUE(window.findChild<QRadioButton*>("opType0")->isChecked());
+    auto* usb = window.findChild<QComboBox*>("cbUSB");
+    EXPECT_TRUE(usb->isVisible());
+    EXPECT_EQ(usb->currentText(), "Mode Demo");
+    EXPECT_FALSE(window.findChild<QComboBox*>("cbport")->isVisible());
+    EXPECT_TRUE(window.outcome().ModeDemo);
+
+    QSignalSpy ready(app.get(), &Application::mainWindowReady);
+    window.findChild<QAbstractButton*>("cdOK")->click();
+    ASSERT_TRUE(ready.wait(5000));
+    EXPECT_TRUE(app->modeDemo());
+    EXPECT_TRUE(presenter.messages.empty());  // "Mode Demo" is the quiet road
+    auto& main = *app->mainWindow();
+    EXPECT_EQ(labelText(main, "lbPanel3"), "Démo");
+    EXPECT_EQ(labelText(main, "lbPanel4"), "USB");
+    EXPECT_EQ(support::IniFile(ini()).readInt(keys::Interface, keys::Type, -1), 0);
+}
+
+TEST_F(AppTest, MainWindowShowsItsFrenchCaptions) {
+    auto& main = startToMainWindow();
+    EXPECT_TRUE(main.isVisible());
+    const auto french = catalog("Francais");
+    EXPECT_EQ(main.windowTitle(), qs(french.GetResourceString(501, "Dravio") + " - 0.1.0 TestOS"));
+
+    const std::pair<const char*, const char*> buttons[] = {
+        {"cdintialisation", "Initialisation F2"}, {"cdparametre", "Paramètres F3"}, {"cddiag", "Diagnostic F4"},
+        {"cdquitter", "Quitter  F9"},             {"CdReInit", "-Initialisation"},  {"cdMoteurPP", "Test Stepper"},
+    };
+    for (const auto& [name, caption] : buttons) {
+        auto* button = main.findChild<QPushButton*>(name);
+        ASSERT_NE(button, nullptr) << name;
+        EXPECT_EQ(button->text(), QString::fromUtf8(caption)) << name;
+    }
+    const std::pair<const char*, const char*> entries[] = {
+        {"mnquitter", "&Quitter"}, {"mnpreferences", "P&aramétrages"}, {"MnInit", "&Initialisation"},
+        {"mntest", "Test"},        {"mnabout", "A propos"},             {"mnweb", "Support en ligne"},
+        {"mnIdentification", "&Identification de l'ECU"},               {"mnStatuts", "S&tatuts"},
+    };
+    for (const auto& [name, caption] : entries) {
+        auto* entry = main.action(name);
+        ASSERT_NE(entry, nullptr) << name;
+        EXPECT_EQ(entry->text(), QString::fromUtf8(caption)) << name;
+    }
+    EXPECT_EQ(main.menu("mnfichier")->title(), "&Fichier");
+    EXPECT_EQ(main.menu("mnacquisition")->title(), "Ac&quisitions");
+    EXPECT_EQ(main.menu("mnaide")->title(), "&Aide");
+    EXPECT_EQ(main.findChild<QGroupBox*>("frcde")->title(), "Commandes");
+    EXPECT_EQ(main.findChild<QGroupBox*>("Frair")->title(), "Air (°C)");
+    EXPECT_EQ(main.findChild<QGroupBox*>("Frpression")->title(), "Pression (hPa)");
+
+    const std::pair<const char*, const char*> keysOf[] = {
+        {"MnInit", "F2"}, {"mnparam", "F3"}, {"mndiag", "F4"}, {"mnMoinsUn", "F6"}, {"mnPlus", "F7"},
+        {"mnquitter", "F9"}, {"mnmoyplus", "Ctrl+P"}, {"mnmoymoins", "Ctrl+M"}, {"mngraphe", "Ctrl+G"},
+        {"mnralenti", "Ctrl+R"},
+    };
+    for (const auto& [name, key] : keysOf) EXPECT_EQ(main.action(name)->shortcut(), QKeySequence(key)) << name;
+
+    EXPECT_EQ(labelText(main, "lbPanel1"), "Défauts présents");
+    EXPECT_EQ(labelText(main, "lbPanel2"), qs(french.GetResourceString(137, "Attente")));
+    EXPECT_FALSE(main.findChild<QPushButton*>("cdintialisation")->isEnabled());
+    EXPECT_TRUE(main.findChild<QPushButton*>("cdquitter")->isEnabled());
+    EXPECT_EQ(main.findChild<QWidget*>("Shape1")->property("bgr").toUInt(), 0x0000FFu);
+}
+
+TEST_F(AppTest, EnglishSettingShowsTheEnglishTexts) {
+    writeIni("[Affichage]\nLangue=English\n");
+    auto& main = startToMainWindow();
+    const auto english = catalog("English");
+    ASSERT_TRUE(english.contains(137) && english.contains(148));
+    EXPECT_EQ(main.windowTitle(), qs(english.GetResourceString(501, "Dravio") + " - 0.1.0 TestOS"));
+    EXPECT_EQ(labelText(main, "lbPanel2"), qs(english.GetResourceString(137, "Attente")));
+
+    main.action("mntest")->trigger();
+    EXPECT_EQ(labelText(main, "lbPanel3"), qs(english.GetResourceString(148, "Test")));
+    EXPECT_TRUE(main.action("mntest")->isChecked());
+    EXPECT_TRUE(app->modeDemo());
+    main.action("mntest")->trigger();
+    EXPECT_EQ(labelText(main, "lbPanel3"), "");
+    EXPECT_FALSE(app->modeDemo());
+}
+
+TEST_F(AppTest, AnUnknownLanguageFallsBackToFrench) {
+    writeIni("[Affichage]\nLangue=Klingon\n");
+    auto& main = startToMainWindow();
+    EXPECT_EQ(app->settings().Langue, "Francais");
+    EXPECT_EQ(labelText(main, "lbPanel2"), qs(catalog("Francais").GetResourceString(137, "Attente")));
+}
+
+TEST_F(AppTest, ChoosingTheSeventhPortStoresPortSeven) {
+    ASSERT_EQ(startApp(), Application::Start::Running);
+    auto& window = interfaceWindowLoaded();
+    stepAndWait(window, [&] { window.findChild<QRadioButton*>("opType3")->click(); });
+    auto* port = window.findChild<QComboBox*>("cbport");
+    EXPECT_TRUE(port->isVisible());
+    EXPECT_EQ(port->count(), 25);
+    EXPECT_EQ(port->itemText(24), "Com25");
+    EXPECT_EQ(port->currentText(), "Com:1");
+    EXPECT_TRUE(window.findChild<QGroupBox*>("FrBT")->isVisibleTo(&window));
+
+    stepAndWait(window, [&] { emit port->activated(6); });
+    EXPECT_EQ(port->currentText(), "Com7");
+    EXPECT_EQ(support::IniFile(ini()).readInt(keys::Interface, keys::PORT, -1), 7);
+}
+
+TEST_F(AppTest, ElmInterfaceShowsItsPortInTheStatusAndLeavesDemonstration) {
+    writeIni("[Interface]\nType=3\nPORT=4\n");
+    ASSERT_EQ(startApp(), Application::Start::Running);
+    auto& window = interfaceWindowLoaded();
+    // The simulated ELM327 port opens; the window closes and start-up goes on.
+    QSignalSpy ready(app.get(), &Application::mainWindowReady);
+    window.findChild<QAbstractButton*>("cdOK")->click();
+    ASSERT_TRUE(ready.wait(5000));
+    EXPECT_FALSE(app->modeDemo());
+    EXPECT_EQ(labelText(*app->mainWindow(), "lbPanel4"), "4ELM sur COM");
+    EXPECT_EQ(labelText(*app->mainWindow(), "lbPanel3"), "");
+}
+
+TEST_F(AppTest, SecondInstanceIsRefusedWithTheMessageAndWritesNothing) {
+    std::filesystem::create_directories(documents() / "Dravio");
+    support::SingleInstance first(documents() / "Dravio" / "dravio.lock");
+    ASSERT_EQ(first.tryAcquire(), support::SingleInstance::Result::Acquired);
+
+    EXPECT_EQ(startApp(), Application::Start::AlreadyRunning);
+    ASSERT_EQ(presenter.messages.size(), 1u);
+    EXPECT_EQ(presenter.messages[0].icon, DialogPresenter::Icon::Critical);
+    EXPECT_EQ(presenter.messages[0].title, "Dravio");
+    EXPECT_EQ(presenter.messages[0].text, "Dravio est déjà lancé");
+    EXPECT_FALSE(std::filesystem::exists(ini()));
+    EXPECT_EQ(app->interfaceWindow(), nullptr);
+}
+
+TEST_F(AppTest, TraceWindowMirrorsTheTraceAndTheVersionLine) {
+    startToMainWindow();
+    auto& list = app->traceWindow()->ltTrace();
+    const QString version = "Version : Dravio - 0.1.0 TestOS";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !list.findItems(version, Qt::MatchExactly).isEmpty(); }, 5000));
+    app->linkThread().post([](LinkContext& context) { context.trace.EcritTrace("ligne de test", true); });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !list.findItems("ligne de test", Qt::MatchExactly).isEmpty(); }, 5000));
+    // The timed line went to the trace file, opened after the version line.
+    quitAndWait();
+    std::FILE* f = std::fopen(app->traceFile().FichierTrace.c_str(), "r");
+    ASSERT_NE(f, nullptr);
+    char buffer[256] = {};
+    const auto n = std::fread(buffer, 1, sizeof buffer - 1, f);
+    std::fclose(f);
+    EXPECT_NE(std::string(buffer, n).find(": ligne de test"), std::string::npos);
+}
+
+TEST_F(AppTest, HelpOpensTheReadmeAndSaysWhenNoProgramCanOpenIt) {
+    startToMainWindow();
+    app->mainWindow()->action("mnExploreAide")->trigger();
+    ASSERT_EQ(presenter.urls.size(), 1u);
+    EXPECT_TRUE(presenter.urls[0].toLocalFile().endsWith("README.md"));
+    EXPECT_TRUE(presenter.messages.empty());
+
+    presenter.browserPresent = false;
+    app->mainWindow()->action("mnweb")->trigger();
+    ASSERT_EQ(presenter.messages.size(), 1u);
+    EXPECT_TRUE(presenter.messages[0].text.startsWith("Impossible d'ouvrir"));
+}
+
+}  // namespace
+}  // namespace dravio::gui::testing

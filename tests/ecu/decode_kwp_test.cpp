@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <string>
 
 #include "ecu/decoding.h"
@@ -166,16 +165,6 @@ TEST(Model4, PollWaitsThenSendsTheBlockRequest) {
                  m);
     EXPECT_EQ(events, (std::vector<std::string>{"wait 0.080000", "21A0/26/800"}));
     expectEight(m, kCannedValues);
-}
-
-TEST(Model4, EveryCutOfTheBlockDecodesToFiniteValues) {
-    const std::string full = std::string("FE") + kCannedBlock;
-    for (std::size_t n = 0; n <= full.size(); ++n) {
-        Mesures m;
-        decodeBlock(full.substr(0, n), "F110", m);
-        decodeFastRegime(full.substr(0, n), "F110", m);
-        EXPECT_TRUE(std::isfinite(m.Regime)) << n;
-    }
 }
 
 }  // namespace

@@ -23,17 +23,8 @@ TEST(DecodeAnswersInOrder, OneCycleOfEachModelAsJson) {
         {4, false, {"96F11061A007C603F2003D00390029010C0089013C068E9C403C"},
          R"({"Regime":1990,"Papillon":4.1,"Injection":3.356,"AvanceVal":26.8,"PressionVal":1010,"TempAir":21,)"
          R"("TempEau":17,"TensionVal":13.7})"},
-        {4, true, {"84F11061300320AA"},
-         R"({"Regime":800,"Papillon":0,"Injection":0,"AvanceVal":0,"PressionVal":0,"TempAir":0,"TempEau":0,)"
-         R"("TensionVal":0})"},
-        {4, false, {""},
-         R"({"Regime":0,"Papillon":0,"Injection":0,"AvanceVal":0,"PressionVal":0,"TempAir":0,"TempEau":0,)"
-         R"("TensionVal":0})"},
         {0, false, {"0B", "B8", "AA", "01", "2C", "50", "D6", "51", "81", "D0"},
          R"({"Regime":5000,"Papillon":30.006,"PapillonPas":170,"Injection":0.6,"AvanceVal":40,)"
-         R"("PressionVal":939.5402,"TempAir":26,"TempEau":74,"TensionVal":13.0624})"},
-        {3, false, {"0B", "B8", "C0", "01", "2C", "50", "D6", "51", "81", "D0"},
-         R"({"Regime":10000,"Papillon":45.5136,"PapillonPas":192,"Injection":1.2,"AvanceVal":20,)"
          R"("PressionVal":939.5402,"TempAir":26,"TempEau":74,"TensionVal":13.0624})"},
         {5, false,
          {"84F110410C1F40", "FE83F110410415C9", "84F110411100885F", "FE83F11041054711", "FE83F110410F4519",

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "app/cli_args.h"
+#include "app/cli_decode.h"
+#include "app/cli_session.h"
 #include "base/clock.h"
 #include "base/event_loop.h"
 #include "base/hex.h"
@@ -18,10 +20,6 @@
 #include "link/framing.h"
 #include "link/link.h"
 #include "link/trace.h"
-#include "ports/sim_cable.h"
-#include "ports/tty_cable.h"
-#include "sim/kline_device.h"
-#include "sim/responder.h"
 
 namespace dravio::app {
 namespace {
@@ -41,21 +39,37 @@ Commands:
         Print the model list: index and name.
   demo [--ecu N]
         Run a few exchanges in demonstration mode and print the trace.
-  --interface sim[:MODEL] | tty:PATH | demo [--ecu N] [--demo-answer HEX]
-        exchange REQUEST [LENGTH] [TIMEOUT_MS]
+  decode --ecu N [--fast] ANSWER...
+        Print, as one JSON object, the live values worked out from the given
+        answers (models 0-3: the one-byte answers in request order; model 4:
+        one block or fast-mode answer; model 5: the eight answers in order).
+  --interface IF [--ecu N] [--demo-answer HEX] exchange REQUEST [LENGTH] [TIMEOUT_MS]
         Send one request through the exchange engine and print the answer
-        (an empty line when none came). sim: the simulated ECU of MODEL
-        (59m, 5am, obd, mm16, mm15, 15rc, p8; default from --ecu), awake, on
-        a simulated cable. tty: a K-line cable seen as a tty (or a bench
-        responder's pseudo-terminal) at 10400 baud, 7812 for one-byte models.
-        demo: demonstration mode, answering --demo-answer. LENGTH defaults to
-        the request table's length for that request, else 8; TIMEOUT_MS to 1000.
+        (an empty line when none came); no wake-up: a simulated ECU starts
+        awake. LENGTH defaults to the request table's length for that
+        request, else 8; TIMEOUT_MS to 1000. demo answers --demo-answer.
+  --interface IF --ecu N init [--trace] [--traffic]
+        Initialise the link as the initialisation button does: wake-up,
+        StartCommunication, identification. Prints "OK" and the
+        identification, or why it failed; status 0 only when the link is up.
+
+Interfaces (IF):
+  sim[:MODEL]          a simulated ECU on a simulated cable (59m, 5am, obd,
+                       mm16, mm15, 15rc, p8; default from --ecu)
+  tty:PATH             a K-line cable seen as a tty, or a bench responder's
+                       pseudo-terminal (10400 baud, 7812 for one-byte models)
+  elm:PATH             an ELM327 adapter on a serial port (38400 baud)
+  ftdi[:DESCRIPTION]   an FTDI K-line cable through libftdi (the first one
+                       found when no description is given)
+  demo                 demonstration mode: nothing on the line
 
 Options:
-  --help    Show this text.
+  --trace      print the trace lines as they are written
+  --traffic    print every byte on the K-line, with time and direction, on stderr
+  --help       show this text
 
-Exit status: 0 on success, 1 when the interface cannot be opened, 2 on bad
-arguments.
+Exit status: 0 on success, 1 when the interface cannot be opened or the link
+stays down, 2 on bad arguments.
 )";
 
 void requireHex(const std::string& text, const std::string& what, bool evenLength) {
@@ -166,23 +180,6 @@ int commandDemo(CliArgs& args) {
     return 0;
 }
 
-// The line could not be reached; one line on stderr, status 1.
-struct InterfaceError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
-
-std::string simulatedModelName(int model) {
-    switch (model) {
-        case 0: return "mm16";
-        case 1: return "mm15";
-        case 2: return "15rc";
-        case 3: return "p8";
-        case 4: return "59m";
-        case 5: return "obd";
-        default: throw UsageError("no simulated ECU for model " + std::to_string(model) + "; name one with sim:MODEL");
-    }
-}
-
 std::int16_t defaultLength(const std::string& request, int model) {
     const ecu::RequestTable table;
     for (const auto slot : ecu::allSlots()) {
@@ -191,21 +188,24 @@ std::int16_t defaultLength(const std::string& request, int model) {
     return 8;
 }
 
-void openCable(ports::KLineCable& cable, const std::string& description, std::uint32_t baud) {
-    if (cable.open(description) != ports::kCableOk) {
-        throw InterfaceError("cannot open " + description + ": " + cable.lastError());
+SessionOptions sessionOptions(CliArgs& args, bool awake) {
+    SessionOptions options;
+    options.awake = awake;
+    if (args.takeFlag("trace")) {
+        options.traceLine = [](std::string_view line) { std::cout << "trace  " << line << '\n' << std::flush; };
     }
-    if (cable.setBaudRate(baud) != ports::kCableOk || cable.setDataCharacteristics8N1() != ports::kCableOk) {
-        throw InterfaceError("cannot set " + std::to_string(baud) + " baud 8N1 on " + description + ": " +
-                             cable.lastError());
+    if (args.takeFlag("traffic")) {
+        options.trafficLine = [](const std::string& line) { std::cerr << "line   " << line << '\n' << std::flush; };
     }
+    return options;
 }
 
-// One request through the exchange engine, on the interface named.
+// One request through the exchange engine, on the interface named; no wake-up.
 int commandExchange(CliArgs& args, const std::optional<std::string>& interface) {
     const int model = readModel(args, 4);
     const auto demoAnswer = args.takeOption("demo-answer");
-    if (!interface) throw UsageError("exchange needs --interface sim[:MODEL], tty:PATH or demo");
+    if (!interface) throw UsageError("exchange needs --interface sim[:MODEL], tty:PATH, elm:PATH, ftdi or demo");
+    auto options = sessionOptions(args, true);
     const auto words = args.positionals();
     if (words.empty() || words.size() > 3) throw UsageError("exchange takes REQUEST [LENGTH] [TIMEOUT_MS]");
     const std::string request = upper(words[0]);
@@ -222,51 +222,29 @@ int commandExchange(CliArgs& args, const std::optional<std::string>& interface) 
         if (n < 1 || n > 32767) throw UsageError("TIMEOUT_MS must be between 1 and 32767");
         timeout = static_cast<std::int16_t>(n);
     }
-
-    std::string kind = *interface;
-    std::string detail;
-    if (const auto colon = kind.find(':'); colon != std::string::npos) {
-        detail = kind.substr(colon + 1);
-        kind = kind.substr(0, colon);
-    }
-    const bool oneByte = link::isOneByteModel(model);
-    const std::uint32_t baud = oneByte ? 7812 : 10400;
-
-    base::RealClock clock;
-    base::EventLoop loop(clock);
-    link::Trace trace(clock);
-    link::Link engine(loop, trace);
-    engine.TypeECU = static_cast<std::int16_t>(model);
-
-    std::unique_ptr<ports::KLineCable> cable;
-    sim::SimulatedEcu ecu;
-    std::unique_ptr<sim::SimCableAdapter> adapter;
-    if (kind == "sim") {
-        const std::string name = detail.empty() ? simulatedModelName(model) : detail;
-        ecu = sim::makeSimulatedEcu(name, false, true, clock.now());
-        if (!ecu.device) throw UsageError("unknown simulated model '" + name + "' (59m, 5am, obd, mm16, mm15, 15rc, p8)");
-        auto simCable = std::make_unique<ports::SimCable>(clock);
-        adapter = std::make_unique<sim::SimCableAdapter>(*ecu.device);
-        simCable->setPeer(adapter.get());
-        std::string description;
-        simCable->deviceDescription(0, description);
-        cable = std::move(simCable);
-        openCable(*cable, description, ecu.baud);
-    } else if (kind == "tty") {
-        if (detail.empty()) throw UsageError("tty needs a device path: tty:PATH");
-        cable = std::make_unique<ports::TtyCable>();
-        openCable(*cable, detail, baud);
-    } else if (kind == "demo" && detail.empty()) {
-        engine.ModeDemo = true;
-        if (demoAnswer) requireHex(*demoAnswer, "--demo-answer", true);
-    } else {
-        throw UsageError("unknown interface '" + *interface + "' (sim[:MODEL], tty:PATH or demo)");
-    }
-    engine.setCable(cable.get());
-    const std::string answer = engine.EnvoieRequete(request, demoAnswer ? upper(*demoAnswer) : "", length, timeout);
+    if (demoAnswer) requireHex(*demoAnswer, "--demo-answer", true);
+    const auto spec = InterfaceSpec::parse(*interface);
+    CliSession session(spec, model, std::move(options));
+    const std::string answer =
+        session.link().EnvoieRequete(request, demoAnswer ? upper(*demoAnswer) : "", length, timeout);
     std::cout << answer << '\n' << std::flush;
-    if (cable) cable->close();
     return 0;
+}
+
+// The initialisation button: wake-up, identification; status 0 only with the link up.
+int commandInit(CliArgs& args, const std::optional<std::string>& interface) {
+    const int model = readModel(args, 4);
+    if (!interface) throw UsageError("init needs --interface sim[:MODEL], tty:PATH, elm:PATH, ftdi[:DESCRIPTION] or demo");
+    auto options = sessionOptions(args, false);
+    if (!args.positionals().empty()) throw UsageError("init takes no other argument");
+    const auto spec = InterfaceSpec::parse(*interface);
+    CliSession session(spec, model, std::move(options));
+    const bool up = session.initialise();
+    std::cout << (up ? std::string("OK") : session.failure()) << '\n';
+    if (up) std::cout << session.identification() << '\n';
+    std::cout << std::flush;
+    session.close();
+    return up ? 0 : 1;
 }
 
 int run(int argc, char** argv) {
@@ -277,13 +255,17 @@ int run(int argc, char** argv) {
     }
     const std::string command = args.takeCommand({"ecu", "header", "interface", "demo-answer"});
     const auto interface = args.takeOption("interface");
-    if (interface && command != "exchange") throw UsageError("--interface only goes with exchange");
+    if (interface && command != "exchange" && command != "init") {
+        throw UsageError("--interface only goes with exchange and init");
+    }
     if (command == "frame") return commandFrame(args);
     if (command == "checksum") return commandChecksum(args);
     if (command == "slots") return commandSlots(args);
     if (command == "models") return commandModels(args);
     if (command == "demo") return commandDemo(args);
     if (command == "exchange") return commandExchange(args, interface);
+    if (command == "init") return commandInit(args, interface);
+    if (command == "decode") return commandDecode(args);
     throw UsageError(command.empty() ? "no command given" : "unknown command '" + command + "'");
 }
 

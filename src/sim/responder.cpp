@@ -50,7 +50,8 @@ SimulatedEcu makeSimulatedEcu(std::string_view model, bool lenient, bool awake, 
         ecu.engine = std::make_unique<EngineModel>(1, origin);
         auto device = std::make_unique<OneByteEcu>(m.variant, *ecu.engine);
         // Over a pseudo-terminal nobody turns a key: listening from the start.
-        device->startAwake();
+        if (awake || lenient) device->startAwake();
+        ecu.oneByte = device.get();
         ecu.device = std::move(device);
         ecu.baud = kOneByteCommandBaud;
         return ecu;

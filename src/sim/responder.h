@@ -24,6 +24,7 @@
 #include "sim/engine_model.h"
 #include "sim/kline_device.h"
 #include "sim/kwp_session.h"
+#include "sim/onebyte_ecu.h"
 #include "sim/sniff_log.h"
 
 namespace dravio::sim {
@@ -35,11 +36,14 @@ struct SimulatedEcu {
     std::unique_ptr<EngineModel> engine;  // shared by one-byte ECUs, else unused
     std::unique_ptr<KLineDevice> device;
     KwpSession* session = nullptr;  // the device when it speaks KWP2000
+    OneByteEcu* oneByte = nullptr;  // the device when it answers one-byte commands
     std::uint32_t baud = 10400;     // the rate it talks at once awake
 };
 
 // The ECU of `model` (a name of kResponderModels); no device for an unknown name.
-// `awake`: communicating from the start, no wake-up needed.
+// `awake`: communicating from the start, no wake-up needed. A one-byte ECU also
+// starts listening at once when `lenient` (nobody turns a key over a pty);
+// otherwise it waits for its key to be turned.
 SimulatedEcu makeSimulatedEcu(std::string_view model, bool lenient, bool awake, Clock::TimePoint origin);
 
 struct ResponderOptions {

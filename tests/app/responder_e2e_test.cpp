@@ -25,96 +25,15 @@
 #include "link/trace.h"
 #include "ports/posix_serial_port.h"
 #include "ports/tty_cable.h"
-
-namespace {
-
-using namespace std::chrono_literals;
-namespace fs = std::filesystem;
-
-std::string responderPath() {
-    // Built beside dravio-cli.
-    return (fs::path(DRAVIO_CLI_PATH).parent_path() / "dravio-responder").string();
-}
-
-// dravio-responder started on a pseudo-terminal; killed on every way out.
-class ResponderProcess {
-public:
-    explicit ResponderProcess(std::vector<std::string> extra) {
-        char pattern[] = "/tmp/dravio-e2e-XXXXXX";
-        if (::mkdtemp(pattern) != nullptr) dir_ = pattern;
-        logPath_ = dir_ + "/sniff.log";
-        int in[2];
-        int out[2];
-        if (::pipe(in) != 0 || ::pipe(out) != 0) return;
-        std::vector<std::string> args{responderPath(), "--pty", "--log", logPath_};
-        args.insert(args.end(), extra.begin(), extra.end());
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::dup2(in[0], STDIN_FILENO);
-            ::dup2(out[1], STDOUT_FILENO);
-            ::close(in[1]);
-            ::close(out[0]);
-            std::vector<char*> argv;
-            for (auto& a : args) argv.push_back(a.data());
-            argv.push_back(nullptr);
-            ::execv(argv[0], argv.data());
-            ::_exit(127);
-        }
-        ::close(in[0]);
-        ::close(out[1]);
-        stdin_ = in[1];
-        stdout_ = out[0];
-        path_ = readLine(10s);
-    }
-    ~ResponderProcess() {
-        if (stdin_ >= 0) ::close(stdin_);
-        if (pid_ > 0) {
-            ::kill(pid_, SIGTERM);
-            int status = 0;
-            ::waitpid(pid_, &status, 0);
-        }
-        if (stdout_ >= 0) ::close(stdout_);
-        std::error_code ec;
-        if (!dir_.empty()) fs::remove_all(dir_, ec);
-    }
-    ResponderProcess(const ResponderProcess&) = delete;
-    ResponderProcess& operator=(const ResponderProcess&) = delete;
-
-    const std::string& path() const { return path_; }
-    std::string log() const {
-        std::ifstream in(logPath_);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-
-private:
-    std::string readLine(std::chrono::milliseconds timeout) {
-        std::string line;
-        const auto deadline = std::chrono::steady_clock::now() + timeout;
-        while (std::chrono::steady_clock::now() < deadline) {
-            pollfd p{stdout_, POLLIN, 0};
-            if (::poll(&p, 1, 100) <= 0) continue;
-            char c = 0;
-            if (::read(stdout_, &c, 1) != 1) break;
-            if (c == '\n') return line;
-            line += c;
-        }
-        return {};
-    }
-
-    pid_t pid_ = -1;
-    int stdin_ = -1;
-    int stdout_ = -1;
-    std::string dir_;
-    std::string logPath_;
-    std::string path_;
-};
-
-}  // namespace
+#include "responder_process.h"
 
 namespace dravio {
 namespace {
+
+using namespace std::chrono_literals;
+
+using testing::ResponderProcess;
+using testing::responderPath;
 
 struct Engine {
     base::RealClock clock;

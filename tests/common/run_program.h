@@ -1,0 +1,28 @@
+// Test support: run a command line, collect what it prints and its exit status.
+#pragma once
+
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <string>
+
+namespace dravio::testing {
+
+struct ProgramRun {
+    std::string out;
+    int status = -1;
+};
+
+// Runs `command` through the shell with stderr folded into stdout.
+inline ProgramRun runProgram(const std::string& command) {
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    if (pipe == nullptr) return {"popen failed", -1};
+    std::string out;
+    std::array<char, 4096> chunk{};
+    while (const auto n = std::fread(chunk.data(), 1, chunk.size(), pipe)) out.append(chunk.data(), n);
+    const int raw = pclose(pipe);
+    return {out, WIFEXITED(raw) ? WEXITSTATUS(raw) : -1};
+}
+
+}  // namespace dravio::testing

@@ -3,7 +3,11 @@
 #include <cmath>
 #include <utility>
 
-#include "display/number_pattern.h"
+#include "base/number_pattern.h"
+
+using dravio::base::fixedDecimals;
+using dravio::base::groupedInteger;
+using dravio::base::plainInteger;
 
 namespace dravio::display {
 

@@ -1,10 +1,10 @@
-#include "display/number_pattern.h"
+#include "base/number_pattern.h"
 
 #include <cmath>
 #include <cstdio>
 #include <limits>
 
-namespace dravio::display {
+namespace dravio::base {
 
 namespace {
 
@@ -51,4 +51,4 @@ std::string fixedDecimals(double value, int decimals) {
     return buffer;
 }
 
-}  // namespace dravio::display
+}  // namespace dravio::base

@@ -1,10 +1,10 @@
-#include "display/number_pattern.h"
+#include "base/number_pattern.h"
 
 #include <gtest/gtest.h>
 
 #include <limits>
 
-namespace dravio::display {
+namespace dravio::base {
 namespace {
 
 TEST(NumberPattern, GroupedIntegers) {
@@ -36,4 +36,4 @@ TEST(NumberPattern, PlainIntegersAndDecimals) {
 }
 
 }  // namespace
-}  // namespace dravio::display
+}  // namespace dravio::base

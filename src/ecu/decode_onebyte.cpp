@@ -1,5 +1,7 @@
 #include "ecu/decode_onebyte.h"
 
+#include "base/number_pattern.h"
+
 #include <cmath>
 #include <string>
 
@@ -37,19 +39,6 @@ std::optional<std::uint8_t> byteOf(std::span<const MeasureAnswer> answers, Measu
     const auto text = findAnswer(answers, field);
     if (!text) return std::nullopt;
     return pairAt(*text, 0);
-}
-
-// "# ###": whole number, blank as thousands separator, nothing at all for 0.
-std::string formatGrouped(double value) {
-    const auto whole = static_cast<long long>(std::llround(value));
-    if (whole == 0) return {};
-    std::string digits = std::to_string(whole < 0 ? -whole : whole);
-    std::string text;
-    for (std::size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0) text.push_back(' ');
-        text.push_back(digits[i]);
-    }
-    return whole < 0 ? "-" + text : text;
 }
 
 }  // namespace
@@ -109,14 +98,14 @@ void OneByteDecoder::decodeThrottle(std::uint8_t b, Mesures& m, TpsDisplay& disp
     m.PapillonPas = b;
     double angle = 0;
     if (p8_) {
-        display.lbTPSVolt = formatGrouped(b * 4720.0 / 245.0);
+        display.lbTPSVolt = base::groupedInteger(b * 4720.0 / 245.0, 0);
         angle = 0.1848 * b - 1.41;
         if (angle >= 34) angle = 0.7058 * b - 90;
         if (angle < 0) angle = 0;
     } else {
         display.lbLsbTPS = std::to_string(b);
         // A step count of 0 in the settings would divide by zero: no voltage then.
-        if (tps_.Steep != 0) display.lbTPSVolt = formatGrouped(static_cast<double>(b) * tps_.mVolt / tps_.Steep);
+        if (tps_.Steep != 0) display.lbTPSVolt = base::groupedInteger(static_cast<double>(b) * tps_.mVolt / tps_.Steep, 0);
         angle = b < 171 ? 0.1848 * b - 1.41 : 0.7058 * b - 90;
     }
     m.Papillon = static_cast<float>(angle);

@@ -3,6 +3,9 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
+#include <cmath>
+
+#include "support/window_positions.h"
 
 namespace dravio::gui {
 
@@ -13,44 +16,51 @@ QColor colorFromBgr(std::uint32_t bgr) {
 CtlBarGraph::CtlBarGraph(QWidget* parent) : QWidget(parent) { setObjectName("ctlBarGraph"); }
 
 void CtlBarGraph::setPercent(std::int16_t percent) {
-    percent_ = percent;
+    bar_.setPercent(percent);
     update();
 }
 
 void CtlBarGraph::setValue(std::int16_t value) {
-    percent_ = barGraphPercent(value, maxi_);
+    bar_.setValue(value);
     update();
 }
 
 void CtlBarGraph::setCaption(const QString& caption) {
-    caption_ = caption;
+    bar_.setCaption(caption.toStdString());
     update();
 }
 
 void CtlBarGraph::setBackColor(std::uint32_t bgr) {
-    backColor_ = bgr;
+    bar_.setBackColor(bgr);
     update();
 }
 
 void CtlBarGraph::setFillColor(std::uint32_t bgr) {
-    fillColor_ = bgr;
+    bar_.setFillColor(bgr);
     update();
 }
 
 void CtlBarGraph::paintEvent(QPaintEvent*) {
+    // The layout works in twips, so a narrow bar rounds its fill as a wide one does.
+    const QFontMetrics metrics(font());
+    const int textWidth = metrics.horizontalAdvance(QString::fromStdString(bar_.percentText()));
+    const auto layout = bar_.layout(support::pixelsToTwips(width()), support::pixelsToTwips(height()),
+                                    support::pixelsToTwips(textWidth));
+    const auto toPixels = [](double twips) { return twips / support::kTwipsPerPixel; };
+
     // Raster operations need a raster surface: draw into an image, then show it.
     QImage surface(size(), QImage::Format_RGB32);
-    surface.fill(colorFromBgr(backColor_));
+    surface.fill(colorFromBgr(bar_.BackColor()));
     {
         QPainter painter(&surface);
         painter.setFont(font());
-        const QFontMetrics metrics(font());
-        const QString percentText = QString::number(static_cast<int>(percent_)) + "%";
-        const auto layout = barGraphLayout(percent_, width(), metrics.horizontalAdvance(percentText));
         painter.setPen(Qt::black);
-        painter.drawText(QPointF(layout.captionX, metrics.ascent()), caption_);
+        painter.drawText(QPointF(toPixels(layout.captionX), metrics.ascent()), Caption());
         painter.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
-        if (layout.fillRight > 0) painter.fillRect(QRect(0, 0, layout.fillRight, height()), colorFromBgr(fillColor_));
+        if (layout.fillVisible) {
+            const int right = static_cast<int>(std::lround(toPixels(layout.fillRight)));
+            painter.fillRect(QRect(0, 0, right, height()), colorFromBgr(bar_.FillColor()));
+        }
     }
     QPainter(this).drawImage(0, 0, surface);
 }

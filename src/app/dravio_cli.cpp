@@ -1,6 +1,8 @@
 // dravio-cli: the scriptable face of Dravio's core, for scripts, tests and
 // garages without a screen.
+#include <atomic>
 #include <csignal>
+#include <memory>
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -12,6 +14,8 @@
 #include "app/cli_args.h"
 #include "app/cli_decode.h"
 #include "app/cli_session.h"
+#include "base/number_pattern.h"
+#include "ecu/measurement_cycle.h"
 #include "base/clock.h"
 #include "base/event_loop.h"
 #include "base/hex.h"
@@ -52,6 +56,12 @@ Commands:
         Initialise the link as the initialisation button does: wake-up,
         StartCommunication, identification. Prints "OK" and the
         identification, or why it failed; status 0 only when the link is up.
+
+  --interface IF --ecu N live [--count K] [--json] [--fast]
+        Initialise the link, then run the measurement cycle and print one
+        line per cycle with the shown values and the cycle rate, until K
+        cycles or Ctrl+C; then close the link as the program does at exit.
+        --fast asks engine speed alone (model 4), as the idle graph does.
 
 Interfaces (IF):
   sim[:MODEL]          a simulated ECU on a simulated cable (59m, 5am, obd,
@@ -247,16 +257,79 @@ int commandInit(CliArgs& args, const std::optional<std::string>& interface) {
     return up ? 0 : 1;
 }
 
+// Ctrl+C ends a live run the way the stop button does: after the current cycle.
+std::atomic<bool> interrupted{false};
+
+void onInterrupt(int) { interrupted = true; }
+
+// The measurement cycle on the command line: one line per cycle.
+int commandLive(CliArgs& args, const std::optional<std::string>& interface) {
+    const int model = readModel(args, 4);
+    if (!interface) throw UsageError("live needs --interface sim[:MODEL], tty:PATH, elm:PATH, ftdi[:DESCRIPTION] or demo");
+    int count = 0;
+    if (const auto text = args.takeOption("count")) {
+        count = parseInt(*text, "--count");
+        if (count < 1) throw UsageError("--count must be at least 1");
+    }
+    const bool json = args.takeFlag("json");
+    const bool fast = args.takeFlag("fast");
+    auto options = sessionOptions(args, false);
+    if (!args.positionals().empty()) throw UsageError("live takes no other argument");
+    const auto spec = InterfaceSpec::parse(*interface);
+    CliSession session(spec, model, std::move(options));
+    if (!session.initialise()) {
+        std::cout << session.failure() << '\n' << std::flush;
+        return 1;
+    }
+    std::cout << "OK " << session.identification() << '\n' << std::flush;
+
+    interrupted = false;
+    std::signal(SIGINT, onInterrupt);
+    std::signal(SIGTERM, onInterrupt);
+    ecu::CycleSettings settings;
+    ecu::CycleHooks hooks;
+    int cycles = 0;
+    double previous = 0;
+    std::unique_ptr<ecu::MeasurementCycle> cycle;
+    base::ViewState& view = session.view();
+    hooks.onRecord = [&](const ecu::CycleRecord& r) {
+        ++cycles;
+        const double dt = r.secondes - previous;
+        previous = r.secondes;
+        const double hz = dt > 0 ? 1.0 / dt : 0.0;
+        if (json) {
+            std::cout << "{\"cycle\":" << cycles << ",\"t\":" << base::fixedDecimals(r.secondes, 3)
+                      << ",\"Regime\":" << base::fixedDecimals(r.Regime, 0) << ",\"Papillon\":" << base::fixedDecimals(r.Papillon, 1)
+                      << ",\"Injection\":" << base::fixedDecimals(r.Injection, 2) << ",\"AvanceVal\":" << base::fixedDecimals(r.AvanceVal, 1)
+                      << ",\"PressionVal\":" << base::fixedDecimals(r.PressionVal, 0) << ",\"TempAir\":" << base::fixedDecimals(r.TempAir, 1)
+                      << ",\"TempEau\":" << base::fixedDecimals(r.TempEau, 1) << ",\"TensionVal\":" << base::fixedDecimals(r.TensionVal, 1)
+                      << ",\"Hz\":" << base::fixedDecimals(hz, 1) << "}\n";
+        } else {
+            std::cout << "RMP " << view.text("Rmp") << "  Gaz " << view.text("Potar") << "  Inj " << view.text("Injection")
+                      << "  Av " << view.text("Avance") << "  P " << view.text("Pression") << "  Air " << view.text("Air")
+                      << "  Mot " << view.text("Eau") << "  Bat " << view.text("Tension") << "  ("
+                      << base::fixedDecimals(hz, 1) << " Hz)\n";
+        }
+        std::cout << std::flush;
+        if ((count > 0 && cycles >= count) || interrupted) cycle->StopMesures = true;
+    };
+    cycle = std::make_unique<ecu::MeasurementCycle>(session.link(), view, settings, hooks);
+    cycle->fastMode = [fast] { return fast; };
+    cycle->cdparametre_Click();
+    session.close();
+    return cycle->NbRates >= 2 && (count == 0 || cycles < count) && !interrupted ? 1 : 0;
+}
+
 int run(int argc, char** argv) {
     CliArgs args(argc, argv);
     if (args.takeFlag("help") || argc < 2) {
         std::cout << kUsage;
         return argc < 2 ? 2 : 0;
     }
-    const std::string command = args.takeCommand({"ecu", "header", "interface", "demo-answer"});
+    const std::string command = args.takeCommand({"ecu", "header", "interface", "demo-answer", "count"});
     const auto interface = args.takeOption("interface");
-    if (interface && command != "exchange" && command != "init") {
-        throw UsageError("--interface only goes with exchange and init");
+    if (interface && command != "exchange" && command != "init" && command != "live") {
+        throw UsageError("--interface only goes with exchange, init and live");
     }
     if (command == "frame") return commandFrame(args);
     if (command == "checksum") return commandChecksum(args);
@@ -265,6 +338,7 @@ int run(int argc, char** argv) {
     if (command == "demo") return commandDemo(args);
     if (command == "exchange") return commandExchange(args, interface);
     if (command == "init") return commandInit(args, interface);
+    if (command == "live") return commandLive(args, interface);
     if (command == "decode") return commandDecode(args);
     throw UsageError(command.empty() ? "no command given" : "unknown command '" + command + "'");
 }

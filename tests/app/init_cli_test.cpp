@@ -82,3 +82,27 @@ TEST(CliInit, ThroughTheElm327PathToTheBenchResponder) {
 
 }  // namespace
 }  // namespace dravio
+
+namespace dravio {
+namespace {
+
+TEST(CliLive, PrintsOneLinePerCycleThenClosesTheLink) {
+    const auto run = testing::runProgram(std::string(DRAVIO_CLI_PATH) + " --interface sim --ecu 4 live --count 3 --json");
+    EXPECT_EQ(run.status, 0) << run.out;
+    EXPECT_EQ(run.out.rfind("OK IAW59M", 0), 0u) << run.out;
+    std::size_t lines = 0;
+    for (std::size_t p = run.out.find("{\"cycle\":"); p != std::string::npos; p = run.out.find("{\"cycle\":", p + 1)) ++lines;
+    EXPECT_EQ(lines, 3u) << run.out;
+    EXPECT_NE(run.out.find("\"cycle\":3,"), std::string::npos);
+    EXPECT_NE(run.out.find("\"TensionVal\":1"), std::string::npos) << run.out;
+}
+
+TEST(CliLive, ShownValuesInTextMode) {
+    const auto run = testing::runProgram(std::string(DRAVIO_CLI_PATH) + " --interface demo --ecu 4 live --count 2");
+    EXPECT_EQ(run.status, 0) << run.out;
+    EXPECT_NE(run.out.find("RMP "), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(" Hz)\n"), std::string::npos) << run.out;
+}
+
+}  // namespace
+}  // namespace dravio

@@ -1,27 +1,14 @@
 // dravio-cli as a script sees it: output and exit status.
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
 #include <string>
-#include <sys/wait.h>
+
+#include "run_program.h"
 
 namespace {
 
-struct Run {
-    std::string out;
-    int status;
-};
-
-Run runCli(const std::string& arguments) {
-    const std::string command = std::string(DRAVIO_CLI_PATH) + " " + arguments + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return {"popen failed", -1};
-    std::string out;
-    std::array<char, 4096> chunk{};
-    while (const auto n = std::fread(chunk.data(), 1, chunk.size(), pipe)) out.append(chunk.data(), n);
-    const int raw = pclose(pipe);
-    return {out, WIFEXITED(raw) ? WEXITSTATUS(raw) : -1};
+dravio::testing::ProgramRun runCli(const std::string& arguments) {
+    return dravio::testing::runProgram(std::string(DRAVIO_CLI_PATH) + " " + arguments);
 }
 
 TEST(Cli, FrameAndChecksumPrintTheLineText) {

@@ -1,28 +1,17 @@
 // dravio-cli exchange and dravio-responder's arguments, as a script sees them.
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
 #include <filesystem>
 #include <string>
-#include <sys/wait.h>
+
+#include "run_program.h"
 
 namespace {
 
-struct Run {
-    std::string out;
-    int status;
-};
+using Run = dravio::testing::ProgramRun;
 
 Run run(const std::string& program, const std::string& arguments) {
-    const std::string command = program + " " + arguments + " 2>&1 </dev/null";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return {"popen failed", -1};
-    std::string out;
-    std::array<char, 4096> chunk{};
-    while (const auto n = std::fread(chunk.data(), 1, chunk.size(), pipe)) out.append(chunk.data(), n);
-    const int raw = pclose(pipe);
-    return {out, WIFEXITED(raw) ? WEXITSTATUS(raw) : -1};
+    return dravio::testing::runProgram(program + " " + arguments + " </dev/null");
 }
 
 Run cli(const std::string& arguments) { return run(DRAVIO_CLI_PATH, arguments); }

@@ -25,6 +25,21 @@ std::set<int> resourceIdsInText(std::string_view text) {
         auto [end, ec] = std::from_chars(text.data() + start, text.data() + i, id);
         if (ec == std::errc{} && end == text.data() + i) ids.insert(id);
     }
+    // Ids given names in a `namespace text_id { ... }` block: "Name = 137;".
+    constexpr std::string_view kNamed = "namespace text_id";
+    for (std::size_t at = text.find(kNamed); at != std::string_view::npos; at = text.find(kNamed, at + 1)) {
+        const std::size_t open = text.find('{', at);
+        const std::size_t close = open == std::string_view::npos ? open : text.find('}', open);
+        if (close == std::string_view::npos) break;
+        const auto block = text.substr(open, close - open);
+        for (std::size_t eq = block.find('='); eq != std::string_view::npos; eq = block.find('=', eq + 1)) {
+            std::size_t i = skipSpaces(open + eq + 1);
+            const std::size_t start = i;
+            while (i < close && text[i] >= '0' && text[i] <= '9') ++i;
+            int id = 0;
+            if (i > start && std::from_chars(text.data() + start, text.data() + i, id).ec == std::errc{}) ids.insert(id);
+        }
+    }
     return ids;
 }
 

@@ -18,6 +18,9 @@ TEST(ResourceIds, FoundOnlyAsLiteralFirstArguments) {
         "e = GetResourceString(base + 3, \"no\");\n"
         "f = GetResourceStrings(44, \"other function\");\n");
     EXPECT_EQ(ids, (std::set<int>{17, 501, 902}));
+    const auto named = resourceIdsInText("namespace text_id {\ninline constexpr int Titre = 501;  // title\n"
+                                         "inline constexpr int Attente=137;\n}\nint other = 12;");
+    EXPECT_EQ(named, (std::set<int>{137, 501}));
 }
 
 TEST(CatalogCoverage, EveryIdUsedInTheSourceIsInEachTranslatedCatalog) {
@@ -31,6 +34,8 @@ TEST(CatalogCoverage, EveryIdUsedInTheSourceIsInEachTranslatedCatalog) {
     if (!anyCatalog) GTEST_SKIP() << "no lng*.lang catalog in " << (root / "lang") << " yet";
 
     const std::set<int> used = resourceIdsInTree(root / "src");
+    // The program shows dozens of numbered texts; finding none means the scan is broken.
+    EXPECT_GE(used.size(), 40u);
     for (std::string_view language : {"English", "Italiano", "Deutsch", "Nederlands"}) {
         auto file = findCatalogFile(root, language);
         ASSERT_TRUE(file.has_value()) << "lng" << language << ".lang is missing";

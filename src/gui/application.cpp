@@ -7,9 +7,10 @@
 #include "gui/caption_ids.h"
 #include "gui/caption_walker.h"
 #include "gui/interface_window.h"
-#include "gui/link_shutdown.h"
+#include "ecu/link_shutdown.h"
 #include "gui/main_window.h"
 #include "gui/options_window.h"
+#include "gui/session_controller.h"
 #include "gui/trace_window.h"
 #include "gui/window_placement.h"
 #include "link/framing.h"
@@ -133,6 +134,8 @@ void Application::afterInterface() {
     applyLanguage();
     mainWindow_->show();
     connectMainWindow();
+    session_ = std::make_unique<SessionController>(linkThread_, presenter_, model_, settings_, *ini_);
+    session_->open(*mainWindow_, sessionSetup());
 
     linkThread_.post([line = "Version : Dravio" + versionText_, file = traceFile_.FichierTrace](LinkContext& context) {
         context.trace.EcritTrace(line, false);
@@ -146,14 +149,14 @@ void Application::connectMainWindow() {
     connect(window, &MainWindow::quitRequested, this, &Application::quit);
     connect(window, &MainWindow::preferencesRequested, this, &Application::openOptions);
     connect(window, &MainWindow::testRequested, this, &Application::toggleTest);
-    connect(window, &MainWindow::tempoChanged, this, &Application::setTempo);
-    connect(window, &MainWindow::tempoStep, this,
-            [this](int delta) { setTempo(model_.control("HScrollMoyenne").value + delta); });
     connect(window, &MainWindow::aboutRequested, this, &Application::showAbout);
     connect(window, &MainWindow::helpRequested, this, &Application::openHelp);
     connect(window, &MainWindow::webRequested, this, &Application::openWeb);
     connect(window, &MainWindow::resized, this, &Application::saveMainPosition);
-    connect(&linkThread_, &LinkThread::shape1Changed, window, &MainWindow::showShape1);
+    connect(&linkThread_, &LinkThread::shape1Changed, window, [this](quint32 bgr) {
+        model_.Shape1 = bgr;
+        if (mainWindow_) mainWindow_->showShape1(bgr);
+    });
 }
 
 void Application::render() {
@@ -169,11 +172,6 @@ void Application::applyLanguage() {
     if (traceWindow_) applyCaptions(*traceWindow_, language_.catalog);
 }
 
-void Application::setTempo(int tempo) {
-    if (model_.setTempo(tempo, settings_)) settings_.EcritConfig(*ini_);
-    render();
-}
-
 void Application::toggleTest() {
     model_.toggleTest(modeDemo_, language_.catalog);
     linkThread_.post([demo = modeDemo_](LinkContext& context) { context.link.ModeDemo = demo; });
@@ -182,7 +180,8 @@ void Application::toggleTest() {
 
 void Application::openOptions() {
     if (!mainWindow_ || optionsWindow_) return;
-    // A running cycle would be stopped here before the settings change.
+    // The settings must not change under a running cycle.
+    if (session_) session_->stopMeasuring();
     auto* window =
         new OptionsWindow(OptionsModel(settings_, modeles_, modeDemo_), *ini_, presenter_, mainWindow_.get());
     window->setAttribute(Qt::WA_DeleteOnClose);
@@ -194,12 +193,14 @@ void Application::openOptions() {
 
 void Application::settingsAccepted(const support::Settings& settings, bool modeDemo) {
     const bool languageChanged = settings.Langue != settings_.Langue;
+    const bool linkDown = settings.TypeECU != settings_.TypeECU || modeDemo != modeDemo_;
     settings_ = settings;
     modeDemo_ = modeDemo;
     linkThread_.post([demo = modeDemo_, typeEcu = settings_.TypeECU](LinkContext& context) {
         context.link.ModeDemo = demo;
         context.link.TypeECU = static_cast<std::int16_t>(typeEcu);
     });
+    if (session_) session_->rebuild(sessionSetup(), linkDown);
     model_.showChannels(settings_);
     model_.showUnits(settings_);
     model_.showModel(settings_);
@@ -257,7 +258,6 @@ void Application::quit() {
         finishQuit();
         return;
     }
-    // A running measurement cycle would be asked to stop here, and the CSV box cleared.
     model_.control("chCSV").checked = false;
     model_.control("cdquitter").enabled = false;
     render();
@@ -267,15 +267,58 @@ void Application::quit() {
 
     const auto typeEcu = static_cast<std::int16_t>(settings_.TypeECU);
     const auto typeInterface = outcome_.TypeInterface;
+    if (session_) {
+        // Stops a running cycle and waits for it before the link is closed.
+        session_->close(typeEcu, typeInterface, [this] { finishQuit(); });
+        return;
+    }
     linkThread_.request(
         this,
         [typeEcu, typeInterface](LinkContext& context) {
-            closeLink(context.link, ecu::RequestTable{}, typeEcu, typeInterface);
+            ecu::closeLink(context.link, ecu::RequestTable{}, typeEcu, typeInterface);
             if (context.devices.elm && context.devices.elm->isOpen()) context.devices.elm->close();
             context.trace.closeFile();
             return true;
         },
         [this](bool) { finishQuit(); });
+}
+
+SessionSetup Application::sessionSetup() const {
+    SessionSetup setup;
+    setup.typeEcu = static_cast<std::int16_t>(settings_.TypeECU);
+    setup.typeInterface = outcome_.TypeInterface;
+    setup.modeDemo = modeDemo_;
+    auto& s = setup.settings;
+    s.cycle.Tempo = static_cast<std::int16_t>(settings_.Tempo);
+    s.cycle.UniteTemp = settings_.UniteTemp;
+    s.cycle.UnitePression = settings_.UnitePression;
+    s.cycle.Trimmer = settings_.Trimmer;
+    s.cycle.zMin = static_cast<std::int16_t>(settings_.zMin);
+    s.graph = {static_cast<std::int16_t>(settings_.NbPoint), static_cast<std::int16_t>(settings_.zMax),
+               static_cast<std::int16_t>(settings_.zMin)};
+    s.channels = {{"Air", settings_.Air},         {"Eau", settings_.Eau},       {"Avance", settings_.Avance},
+                  {"Pression", settings_.Pression}, {"Lambda", settings_.Lambda}, {"Injection", settings_.Injection},
+                  {"Tension", settings_.Tension}, {"Potar", settings_.Potar},   {"Trimmer", settings_.Trimmer},
+                  {"MoteurPP", settings_.MoteurPP}};
+    s.autoStart = settings_.Auto;
+    for (const auto key : {support::keys::Init, support::keys::InitB, support::keys::Chrono}) {
+        if (ini_->hasKey(support::keys::ECU, key)) {
+            setup.ecuMemory[std::string(key)] = ini_->readString(support::keys::ECU, key, "");
+        }
+    }
+    setup.traceFiles = {folders_.DossierLog, traceFile_.number};
+    setup.versionText = versionText_;
+    setup.catalog = language_.catalog;
+    for (const auto& [name, control] : model_.controls()) {
+        base::ControlState state;
+        state.text = control.caption;
+        state.visible = control.visible;
+        state.enabled = control.enabled;
+        state.checked = control.checked;
+        state.value = control.value;
+        setup.controls[name] = state;
+    }
+    return setup;
 }
 
 void Application::finishQuit() {

@@ -14,6 +14,7 @@
 
 #include "ecu/models.h"
 #include "gui/dialog_presenter.h"
+#include "gui/link_session.h"
 #include "gui/link_thread.h"
 #include "gui/main_window_model.h"
 #include "support/folders.h"
@@ -29,6 +30,7 @@ class AboutWindow;
 class InterfaceWindow;
 class MainWindow;
 class OptionsWindow;
+class SessionController;
 class TraceWindow;
 
 struct AppConfig {
@@ -67,6 +69,9 @@ public:
     const support::Catalog& catalog() const { return language_.catalog; }
     bool modeDemo() const { return modeDemo_; }
     LinkThread& linkThread() { return linkThread_; }
+    // The main window's link procedures and the windows they feed; null before the
+    // interface is chosen.
+    SessionController* session() const { return session_.get(); }
 
     // Menu commands that work today.
     void openOptions();
@@ -90,10 +95,10 @@ private:
     void selectLanguage();
     void applyLanguage();
     void settingsAccepted(const support::Settings& settings, bool modeDemo);
-    void setTempo(int tempo);
     void saveMainPosition();
     void finishQuit();
     void openFile(const QUrl& url);
+    SessionSetup sessionSetup() const;
 
     AppConfig config_;
     DialogPresenter& presenter_;
@@ -112,6 +117,7 @@ private:
     bool quitting_ = false;
     bool finished_ = false;
 
+    std::unique_ptr<SessionController> session_;
     std::unique_ptr<TraceWindow> traceWindow_;
     std::unique_ptr<MainWindow> mainWindow_;
     QPointer<InterfaceWindow> interfaceWindow_;

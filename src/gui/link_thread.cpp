@@ -2,6 +2,7 @@
 
 #include <future>
 
+#include "gui/link_session.h"
 #include "ports/ftdi_cable.h"
 #include "ports/posix_serial_port.h"
 #include "ports/sim_cable.h"
@@ -46,6 +47,10 @@ void LinkThread::start() {
 void LinkThread::stop() {
     if (!running_) return;
     running_ = false;
+    // A measurement cycle or a box waiting for its answer holds the loop: end them.
+    loop_->post([this] {
+        if (context_->session) context_->session->abort();
+    });
     loop_->quit();
     thread_.join();
     loop_ = nullptr;
@@ -66,7 +71,7 @@ void LinkThread::run(std::promise<void>& ready) {
     View view(*this);
     link.setView(&view);
     LinkDevices devices = factory_(clock);
-    LinkContext context{clock, loop, trace, link, devices, nullptr, {}};
+    LinkContext context{clock, loop, trace, link, devices, nullptr, {}, nullptr};
 
     trace.setOnChange([this, &trace] {
         QStringList lines;
@@ -81,6 +86,7 @@ void LinkThread::run(std::promise<void>& ready) {
     loop.run();
 
     trace.setOnChange({});
+    context.session.reset();
     context.interfaceSelection.reset();
     trace.closeFile();
     context_ = nullptr;

@@ -25,6 +25,8 @@
 
 namespace dravio::gui {
 
+class LinkSession;
+
 // The ports the link can use: the FTDI cable, the simulated cable and the
 // ELM327's serial port.
 struct LinkDevices {
@@ -48,6 +50,8 @@ struct LinkContext {
     std::unique_ptr<link::InterfaceSelection> interfaceSelection;
     // Interface keys the selection asked to store, handed to the GUI thread.
     std::vector<std::pair<std::string, std::string>> interfaceWrites;
+    // The main window's procedures, once the interface is chosen.
+    std::shared_ptr<LinkSession> session;
 };
 
 class LinkThread : public QObject {

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <algorithm>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -181,6 +182,37 @@ void MainWindow::build(const MainWindowModel& model) {
 
     connect(findChild<QPushButton*>("cdquitter"), &QPushButton::clicked, this, &MainWindow::quitRequested);
     findChild<QPushButton*>("cdTrimer15")->setShortcut(QKeySequence(Qt::Key_F8));
+    const std::pair<const char*, void (MainWindow::*)()> clicks[] = {
+        {"cdintialisation", &MainWindow::initRequested}, {"CdReInit", &MainWindow::reinitRequested},
+        {"cdparametre", &MainWindow::parametreRequested}, {"cdTrimmer", &MainWindow::trimmerReset},
+        {"CdMemorise", &MainWindow::trimmerStore},        {"cdMoteurPP", &MainWindow::stepperTest},
+    };
+    for (const auto& [name, signal] : clicks) {
+        connect(findChild<QPushButton*>(name), &QPushButton::clicked, this, signal);
+    }
+    for (const char* name : {"chgraph", "chMap", "chCSV", "Chenregistre", "chStatutSonde", "chMoteur"}) {
+        auto* box = findChild<QCheckBox*>(name);
+        connect(box, &QCheckBox::toggled, this, [this, name](bool checked) {
+            if (!rendering_) emit checkToggled(QString(name), checked);
+        });
+    }
+    connect(trimmerBar, &QScrollBar::valueChanged, this, [this](int value) {
+        if (!rendering_) emit trimmerScrolled(value);
+    });
+    // Double-clicking a measurement frame switches its channel.
+    for (const char* name : {"Frair", "Freau", "Fravance", "Frpression", "Frinject", "Frbatterie", "frLambda", "Frgaz"}) {
+        findChild<QGroupBox*>(name)->installEventFilter(this);
+    }
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonDblClick) {
+        if (auto* box = qobject_cast<QGroupBox*>(watched)) {
+            emit frameDoubleClicked(box->objectName());
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 QAction* MainWindow::addEntry(QMenu& menu, const MainWindowModel& model, const char* name) {
@@ -207,12 +239,17 @@ void MainWindow::buildMenus(const MainWindowModel& model) {
 
     auto* acquisition = addMenu(bar, "mnacquisition");
     bar->addMenu(acquisition);
-    for (const char* name : {"MnInit", "mnparam", "mndiag", "MnRreInit", "mnMap", "mngraphe", "mnralenti"}) {
-        addEntry(*acquisition, model, name);
-    }
+    connect(addEntry(*acquisition, model, "MnInit"), &QAction::triggered, this, &MainWindow::initRequested);
+    connect(addEntry(*acquisition, model, "mnparam"), &QAction::triggered, this, &MainWindow::parametreRequested);
+    addEntry(*acquisition, model, "mndiag");
+    connect(addEntry(*acquisition, model, "MnRreInit"), &QAction::triggered, this, &MainWindow::reinitRequested);
+    connect(addEntry(*acquisition, model, "mnMap"), &QAction::triggered, this, &MainWindow::mapRequested);
+    connect(addEntry(*acquisition, model, "mngraphe"), &QAction::triggered, this, &MainWindow::graphToggled);
+    connect(addEntry(*acquisition, model, "mnralenti"), &QAction::triggered, this, &MainWindow::idleToggled);
     connect(addEntry(*acquisition, model, "mnmoyplus"), &QAction::triggered, this, [this] { emit tempoStep(+1); });
     connect(addEntry(*acquisition, model, "mnmoymoins"), &QAction::triggered, this, [this] { emit tempoStep(-1); });
-    addEntry(*acquisition, model, "mnrepond");
+    connect(addEntry(*acquisition, model, "mnrepond"), &QAction::triggered, this, &MainWindow::responderRequested);
+    connect(addEntry(*acquisition, model, "mnTrafic"), &QAction::triggered, this, &MainWindow::trafficRequested);
     auto* test = addEntry(*acquisition, model, "mntest");
     test->setCheckable(true);
     connect(test, &QAction::triggered, this, [this] {
@@ -220,8 +257,8 @@ void MainWindow::buildMenus(const MainWindowModel& model) {
     });
     auto* trimmer = addMenu(acquisition, "mnTrimmer");
     acquisition->addMenu(trimmer);
-    addEntry(*trimmer, model, "mnPlus");
-    addEntry(*trimmer, model, "mnMoinsUn");
+    connect(addEntry(*trimmer, model, "mnPlus"), &QAction::triggered, this, [this] { emit trimmerStep(+1); });
+    connect(addEntry(*trimmer, model, "mnMoinsUn"), &QAction::triggered, this, [this] { emit trimmerStep(-1); });
     addEntry(*acquisition, model, "mnTrim15M");
 
     // Menus without entries act on a click of their title.
@@ -229,6 +266,7 @@ void MainWindow::buildMenus(const MainWindowModel& model) {
         auto* entry = bar->addAction(qs(model.control(name).caption));
         entry->setObjectName(name);
     }
+    connect(action("mnStatuts"), &QAction::triggered, this, &MainWindow::statusRequested);
 
     auto* aide = addMenu(bar, "mnaide");
     bar->addMenu(aide);
@@ -276,6 +314,7 @@ void MainWindow::render(const MainWindowModel& model) {
                 if (auto* bar = findChild<QScrollBar*>(objectName)) {
                     bar->setValue(state.value);
                     bar->setEnabled(state.enabled);
+                    bar->setVisible(state.visible);
                     bar->setToolTip(qs(state.toolTip));
                 }
                 break;
@@ -305,11 +344,15 @@ void MainWindow::render(const MainWindowModel& model) {
             case ControlKind::BarGraph:
                 if (auto* graph = findChild<CtlBarGraph*>(objectName)) {
                     graph->setVisible(state.visible);
+                    graph->setMaxi(std::max(1, state.maximum));
                     graph->setValue(static_cast<std::int16_t>(state.value));
                 }
                 break;
             case ControlKind::Image:
-                if (auto* image = findChild<QLabel*>(objectName)) image->setVisible(state.visible);
+                if (auto* image = findChild<QLabel*>(objectName)) {
+                    image->setVisible(state.visible);
+                    if (objectName == "contact") image->setText("Contact");
+                }
                 break;
         }
     }

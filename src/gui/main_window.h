@@ -42,8 +42,27 @@ signals:
     void helpRequested();
     void webRequested();
     void resized();
+    // Commands that reach the link.
+    void initRequested();
+    void reinitRequested();
+    void parametreRequested();
+    void frameDoubleClicked(const QString& frame);
+    void checkToggled(const QString& name, bool checked);
+    void trimmerScrolled(int value);
+    void trimmerStep(int delta);
+    void trimmerReset();
+    void trimmerStore();
+    void stepperTest();
+    // Windows opened from the menus.
+    void graphToggled();
+    void idleToggled();
+    void mapRequested();
+    void statusRequested();
+    void trafficRequested();
+    void responderRequested();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 

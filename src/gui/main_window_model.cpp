@@ -122,6 +122,7 @@ MainWindowModel::MainWindowModel() : Shape1(link::kShape1Red) {
     add("mnmoyplus", K::MenuEntry, "Moyenne +", true, "Ctrl+P");
     add("mnmoymoins", K::MenuEntry, "Moyenne -", true, "Ctrl+M");
     add("mnrepond", K::MenuEntry, "Répondeur", false);
+    add("mnTrafic", K::MenuEntry, "Trafic K-line", false);
     add("mntest", K::MenuEntry, "Test");
     add("mnTrimmer", K::Menu, "Trimmer", false);
     add("mnPlus", K::MenuEntry, "Plus 1", false, "F7");
@@ -255,6 +256,34 @@ void MainWindowModel::toggleTest(bool& modeDemo, const support::Catalog& catalog
     modeDemo = entry.checked;
     control("lbPanel3").caption =
         entry.checked ? catalog.GetResourceString(text_id::Test, main_text::Test) : std::string();
+}
+
+void MainWindowModel::apply(const std::map<std::string, base::ControlState>& changes) {
+    for (const auto& [name, state] : changes) {
+        if (name == "frmparam") {
+            if (state.text) title = *state.text;
+            continue;
+        }
+        if (name == "Shape1") {
+            if (state.backColour) Shape1 = *state.backColour;
+            continue;
+        }
+        if (!has(name)) continue;
+        auto& control = this->control(name);
+        if (state.text) control.caption = *state.text;
+        if (state.visible) control.visible = *state.visible;
+        if (state.enabled) control.enabled = *state.enabled;
+        if (state.checked) control.checked = *state.checked;
+        if (state.value) control.value = *state.value;
+        if (state.maximum) control.maximum = *state.maximum;
+    }
+    // The menu entries do what their buttons do, so they are usable together.
+    constexpr std::pair<const char*, const char*> kMirrors[] = {
+        {"cdintialisation", "MnInit"}, {"cdparametre", "mnparam"}, {"CdReInit", "MnRreInit"}};
+    for (const auto& [buttonName, entryName] : kMirrors) {
+        const auto& button = control(buttonName);
+        control(entryName).enabled = button.enabled && button.visible;
+    }
 }
 
 bool MainWindowModel::setTempo(int tempo, support::Settings& settings) {

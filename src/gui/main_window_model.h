@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/view_state.h"
 #include "support/catalog.h"
 #include "support/settings.h"
 
@@ -25,6 +26,7 @@ struct ControlState {
     bool checked = false;
     std::string toolTip;
     int value = 0;         // scroll bars and the bar graph
+    int maximum = 100;     // the bar graph's full scale
     std::string shortcut;  // menu entries: "F2", "Ctrl+P", ...
 };
 
@@ -98,6 +100,12 @@ public:
     void toggleTest(bool& modeDemo, const support::Catalog& catalog);
     // Demonstration mode set from the options window.
     void showDemo(bool modeDemo);
+
+    // Takes what the link thread's procedures changed: texts become captions (the
+    // window's own name, frmparam, is the title), Shape1's back colour the link
+    // indicator, values and maxima go to scroll bars and the bar graph. Menu entries
+    // follow the buttons they stand for. Names the window does not have are skipped.
+    void apply(const std::map<std::string, base::ControlState>& changes);
 
     // The averaging scroll bar moved to `tempo` (kept within 1..61); true when the
     // depth changed and the settings must be written.

@@ -88,7 +88,10 @@ TEST_F(AppTest, MainWindowShowsItsFrenchCaptions) {
 
     EXPECT_EQ(labelText(main, "lbPanel1"), "Défauts présents");
     EXPECT_EQ(labelText(main, "lbPanel2"), qs(french.GetResourceString(137, "Attente")));
-    EXPECT_FALSE(main.findChild<QPushButton*>("cdintialisation")->isEnabled());
+    // The link can be initialised from the start, by the button or F2.
+    EXPECT_TRUE(main.findChild<QPushButton*>("cdintialisation")->isEnabled());
+    EXPECT_TRUE(main.action("MnInit")->isEnabled());
+    EXPECT_FALSE(main.findChild<QPushButton*>("cdparametre")->isEnabled());
     EXPECT_TRUE(main.findChild<QPushButton*>("cdquitter")->isEnabled());
     EXPECT_EQ(main.findChild<QWidget*>("Shape1")->property("bgr").toUInt(), 0x0000FFu);
 }

@@ -1,4 +1,4 @@
-#include "gui/link_shutdown.h"
+#include "ecu/link_shutdown.h"
 
 #include <gtest/gtest.h>
 
@@ -37,7 +37,7 @@ protected:
 
 TEST_F(LinkShutdownTest, KwpEcuGetsStopDiagnosticThenStopCommunicationThenTheCableCloses) {
     link.TypeECU = 4;
-    closeLink(link, ecu::RequestTable{}, 4, 0);
+    ecu::closeLink(link, ecu::RequestTable{}, 4, 0);
 
     const auto stopDiag = base::fromHex(link::frameRequest("20", 4, "10F1"));
     const auto stopCom = base::fromHex(link::frameRequest("82", 4, "10F1"));
@@ -73,7 +73,7 @@ TEST_F(LinkShutdownTest, WhatEachInterfaceAndModelSendsAtExit) {
         cable.clearEvents();
         link.TypeECU = c.typeEcu;
         link.TypeInterface = c.typeInterface == 3 ? link::kInterfaceElm327 : c.typeInterface;
-        closeLink(link, ecu::RequestTable{}, c.typeEcu, c.typeInterface);
+        ecu::closeLink(link, ecu::RequestTable{}, c.typeEcu, c.typeInterface);
         EXPECT_EQ(!cable.writes().empty(), c.sends);
         EXPECT_EQ(!cable.isOpen(), c.closes);
     }
@@ -82,7 +82,7 @@ TEST_F(LinkShutdownTest, WhatEachInterfaceAndModelSendsAtExit) {
 TEST_F(LinkShutdownTest, DemonstrationModeSendsNothingOnTheLine) {
     link.ModeDemo = true;
     link.TypeECU = 4;
-    closeLink(link, ecu::RequestTable{}, 4, 0);
+    ecu::closeLink(link, ecu::RequestTable{}, 4, 0);
     EXPECT_TRUE(cable.writes().empty());
     EXPECT_FALSE(cable.isOpen());
 }

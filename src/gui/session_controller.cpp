@@ -1,0 +1,387 @@
+#include "gui/session_controller.h"
+
+#include <QApplication>
+#include <atomic>
+#include <chrono>
+
+#include "ecu/link_shutdown.h"
+#include "ecu/request_table.h"
+#include "display/graph_window.h"
+#include "gui/graph_window.h"
+#include "gui/main_window.h"
+#include "gui/map_window.h"
+#include "gui/responder_window.h"
+#include "gui/status_window.h"
+#include "gui/traffic_window.h"
+#include "gui/window_placement.h"
+#include "support/settings_keys.h"
+
+namespace dravio::gui {
+
+namespace keys = support::keys;
+
+namespace {
+// How long the link thread sleeps between looks at a pending answer; its own
+// events keep running meanwhile.
+constexpr auto kAnswerSlice = std::chrono::milliseconds(10);
+
+template <class Window>
+void raise(Window& window) {
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+}  // namespace
+
+SessionController::SessionController(LinkThread& linkThread, DialogPresenter& presenter, MainWindowModel& model,
+                                     support::Settings& settings, support::IniFile& ini, QObject* parent)
+    : QObject(parent), linkThread_(linkThread), presenter_(presenter), model_(model), settings_(settings), ini_(ini) {}
+
+SessionController::~SessionController() {
+    for (QWidget* window : {static_cast<QWidget*>(graph_.data()), static_cast<QWidget*>(map_.data()),
+                            static_cast<QWidget*>(status_.data()), static_cast<QWidget*>(traffic_.data()),
+                            static_cast<QWidget*>(responder_.data())}) {
+        delete window;
+    }
+}
+
+GraphWindow* SessionController::graphWindow() const { return graph_.data(); }
+MapWindow* SessionController::mapWindow() const { return map_.data(); }
+StatusWindow* SessionController::statusWindow() const { return status_.data(); }
+TrafficWindow* SessionController::trafficWindow() const { return traffic_.data(); }
+ResponderWindow* SessionController::responderWindow() const { return responder_.data(); }
+
+void SessionController::withSession(std::function<void(LinkSession&)> work) {
+    linkThread_.post([work = std::move(work)](LinkContext& context) {
+        if (context.session) work(*context.session);
+    });
+}
+
+SessionOutputs SessionController::outputs(base::EventLoop& loop) {
+    SessionOutputs out;
+    // Each output runs on the link thread; the work moves to the GUI thread.
+    out.mainChanges = [this](std::map<std::string, base::ControlState> changes) {
+        QMetaObject::invokeMethod(
+            this, [this, changes = std::move(changes)] { applyMain(changes); }, Qt::QueuedConnection);
+    };
+    out.statusChanges = [this](std::map<std::string, base::ControlState> changes) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, changes = std::move(changes)] {
+                if (!status_) showStatus();
+                status_->apply(changes);
+            },
+            Qt::QueuedConnection);
+    };
+    out.traffic = [this](std::vector<std::string> lines) {
+        QStringList text;
+        text.reserve(static_cast<qsizetype>(lines.size()));
+        for (const auto& line : lines) text << QString::fromStdString(line);
+        QMetaObject::invokeMethod(
+            this,
+            [this, text = std::move(text)] {
+                if (!traffic_) {
+                    traffic_ = new TrafficWindow(window_);
+                }
+                traffic_->appendLines(text);
+            },
+            Qt::QueuedConnection);
+    };
+    out.graph = [this](display::TraceResult result) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, result = std::move(result)] {
+                if (graph_) {
+                    graph_->showResult(result);
+                    emit graphDrawn();
+                }
+            },
+            Qt::QueuedConnection);
+    };
+    out.map = [this](display::MapResult result) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, result = std::move(result)] {
+                if (map_) {
+                    map_->showResult(result);
+                    emit mapDrawn();
+                }
+            },
+            Qt::QueuedConnection);
+    };
+    out.ask = [this, &loop](const base::MessageBox& box) {
+        auto answer = std::make_shared<std::atomic<int>>(-1);
+        QMetaObject::invokeMethod(
+            this,
+            [this, box, answer] { answer->store(static_cast<int>(presenter_.ask(box, window_.data()))); },
+            Qt::QueuedConnection);
+        // The procedure waits for the user, its loop still running.
+        while (answer->load() < 0 && !loop.quitRequested()) loop.runFor(kAnswerSlice);
+        const int given = answer->load();
+        return given < 0 ? base::MessageAnswer::Cancel : static_cast<base::MessageAnswer>(given);
+    };
+    out.beep = [this] { QMetaObject::invokeMethod(this, [] { QApplication::beep(); }, Qt::QueuedConnection); };
+    out.writeEcuKey = [this](const std::string& key, const std::string& value) {
+        QMetaObject::invokeMethod(
+            this, [this, key, value] { ini_.writeString(keys::ECU, key, value); }, Qt::QueuedConnection);
+    };
+    out.settingsChanged = [this](const SessionSettings& session) {
+        QMetaObject::invokeMethod(
+            this, [this, session] { writeSettings(session); }, Qt::QueuedConnection);
+    };
+    out.graphSettingsChanged = [this](const display::GraphSettings& graph, display::SettingsWrite how) {
+        QMetaObject::invokeMethod(
+            this, [this, graph, how] { writeGraphSettings(graph, how); }, Qt::QueuedConnection);
+    };
+    return out;
+}
+
+void SessionController::open(MainWindow& window, SessionSetup setup) {
+    window_ = &window;
+    connectWindow(window);
+    rebuild(std::move(setup), false);
+}
+
+void SessionController::rebuild(SessionSetup setup, bool linkDown) {
+    auto shared = std::make_shared<SessionSetup>(std::move(setup));
+    linkThread_.post([this, shared, linkDown](LinkContext& context) {
+        auto build = [this, &context, shared, linkDown] {
+            if (linkDown) {
+                context.link.Timer_present().setEnabled(false);
+                context.link.setShape1(link::kShape1Red);
+            }
+            context.session.reset();
+            context.session = std::make_shared<LinkSession>(context.loop, context.link, context.link.cable(),
+                                                            context.devices.elm.get(), *shared,
+                                                            outputs(context.loop));
+        };
+        if (context.session) {
+            context.session->stopMeasuring();
+            // The old session may be deep in a procedure: replace it once it is idle,
+            // from a task of its own rather than from inside the old session's timer.
+            context.session->whenIdle([&context, build] { context.loop.post(build); });
+        } else {
+            build();
+        }
+    });
+    if (linkDown) {
+        model_.control("cdintialisation").enabled = true;
+        model_.control("cdparametre").enabled = false;
+        model_.control("CdReInit").enabled = false;
+        model_.apply({});
+        render();
+    }
+}
+
+void SessionController::close(std::int16_t typeEcu, std::int16_t typeInterface, std::function<void()> done) {
+    if (responder_) responder_->close();
+    linkThread_.post([this, typeEcu, typeInterface, done = std::move(done)](LinkContext& context) {
+        auto finish = [this, &context, typeEcu, typeInterface, done] {
+            ecu::closeLink(context.link, ecu::RequestTable{}, typeEcu, typeInterface);
+            if (context.devices.elm && context.devices.elm->isOpen()) context.devices.elm->close();
+            context.trace.closeFile();
+            QMetaObject::invokeMethod(this, done, Qt::QueuedConnection);
+        };
+        if (context.session) {
+            context.session->abort();
+            // Keep the session alive until its procedures have returned.
+            auto session = context.session;
+            session->whenIdle([session, finish] { finish(); });
+        } else {
+            finish();
+        }
+    });
+}
+
+void SessionController::stopMeasuring() {
+    withSession([](LinkSession& session) { session.stopMeasuring(); });
+}
+
+void SessionController::render() {
+    if (window_) window_->render(model_);
+}
+
+void SessionController::applyMain(const std::map<std::string, base::ControlState>& changes) {
+    model_.apply(changes);
+    // The diagnostic windows are not part of this program yet.
+    model_.control("cddiag").enabled = false;
+    model_.control("mndiag").enabled = false;
+    render();
+    if (graph_) graph_->setTraceChecked(model_.control("chgraph").checked);
+    emit mainChanged();
+}
+
+void SessionController::setCheck(const std::string& name, bool checked) {
+    model_.control(name).checked = checked;
+    render();
+    withSession([name, checked](LinkSession& session) { session.setChecked(name, checked); });
+}
+
+void SessionController::writeSettings(const SessionSettings& session) {
+    const auto flag = [&](const char* key, bool& field) {
+        if (const auto it = session.channels.find(key); it != session.channels.end()) field = it->second;
+    };
+    flag("Air", settings_.Air);
+    flag("Eau", settings_.Eau);
+    flag("Avance", settings_.Avance);
+    flag("Pression", settings_.Pression);
+    flag("Lambda", settings_.Lambda);
+    flag("Injection", settings_.Injection);
+    flag("Tension", settings_.Tension);
+    flag("Potar", settings_.Potar);
+    flag("Trimmer", settings_.Trimmer);
+    flag("MoteurPP", settings_.MoteurPP);
+    settings_.Tempo = session.cycle.Tempo;
+    settings_.EcritConfig(ini_);
+}
+
+void SessionController::writeGraphSettings(const display::GraphSettings& graph, display::SettingsWrite how) {
+    settings_.NbPoint = graph.NbPoint;
+    settings_.zMax = graph.zMax;
+    settings_.zMin = graph.zMin;
+    if (how == display::SettingsWrite::EcritConfig) settings_.EcritConfig(ini_);
+    if (how == display::SettingsWrite::NbPointKey) ini_.writeInt(keys::Graphe, keys::NbPoint, graph.NbPoint);
+}
+
+void SessionController::connectWindow(MainWindow& window) {
+    for (const char* name : {"cdintialisation", "MnInit", "chgraph", "chMap", "chStatutSonde", "mngraphe", "mnralenti",
+                             "mnMap", "mnStatuts", "mnrepond", "mnTrafic"}) {
+        model_.control(name).enabled = true;
+    }
+    render();
+
+    connect(&window, &MainWindow::initRequested, this,
+            [this] { withSession([](LinkSession& s) { s.initialise(); }); });
+    connect(&window, &MainWindow::reinitRequested, this,
+            [this] { withSession([](LinkSession& s) { s.reinitialise(); }); });
+    connect(&window, &MainWindow::parametreRequested, this,
+            [this] { withSession([](LinkSession& s) { s.parametre(); }); });
+    connect(&window, &MainWindow::frameDoubleClicked, this, [this](const QString& frame) {
+        withSession([frame = frame.toStdString()](LinkSession& s) { s.frameDoubleClick(frame); });
+    });
+    connect(&window, &MainWindow::tempoChanged, this,
+            [this](int tempo) { withSession([tempo](LinkSession& s) { s.setTempo(tempo); }); });
+    connect(&window, &MainWindow::tempoStep, this,
+            [this](int delta) { withSession([delta](LinkSession& s) { s.stepTempo(delta); }); });
+    connect(&window, &MainWindow::checkToggled, this, [this](const QString& name, bool checked) {
+        setCheck(name.toStdString(), checked);
+        if (!checked) return;
+        if (name == "chgraph") showGraph();
+        if (name == "chMap") showMap();
+        if (name == "chStatutSonde") showStatus();
+    });
+    connect(&window, &MainWindow::trimmerScrolled, this, [this](int value) {
+        model_.control("HScrollTrimmer").value = value;
+        withSession([value](LinkSession& s) { s.trimmerScroll(value); });
+    });
+    connect(&window, &MainWindow::trimmerStep, this,
+            [this](int delta) { withSession([delta](LinkSession& s) { s.trimmerStep(delta); }); });
+    connect(&window, &MainWindow::trimmerReset, this,
+            [this] { withSession([](LinkSession& s) { s.trimmerReset(); }); });
+    connect(&window, &MainWindow::trimmerStore, this,
+            [this] { withSession([](LinkSession& s) { s.trimmerStore(); }); });
+    connect(&window, &MainWindow::stepperTest, this,
+            [this] { withSession([](LinkSession& s) { s.stepperTest(); }); });
+    connect(&window, &MainWindow::graphToggled, this, [this] {
+        const bool checked = !model_.control("chgraph").checked;
+        setCheck("chgraph", checked);
+        if (checked) showGraph();
+    });
+    connect(&window, &MainWindow::idleToggled, this, [this] {
+        showGraph();
+        graph_->toggleIdle();
+    });
+    connect(&window, &MainWindow::mapRequested, this, &SessionController::showMap);
+    connect(&window, &MainWindow::statusRequested, this, &SessionController::showStatus);
+    connect(&window, &MainWindow::trafficRequested, this, &SessionController::showTraffic);
+    connect(&window, &MainWindow::responderRequested, this, &SessionController::showResponder);
+}
+
+void SessionController::showGraph() {
+    if (!graph_) {
+        auto* graph = new GraphWindow(window_);
+        graph_ = graph;
+        const auto stored = support::readPosition(ini_, support::WindowId::Graph);
+        const auto place = display::placeGraphWindow(
+            {stored.top, stored.left, stored.height.value_or(display::kGraphDefaultHeight),
+             stored.width.value_or(display::kGraphDefaultWidth)});
+        graph->setGeometry(support::twipsToPixels(place.left), support::twipsToPixels(place.top),
+                           support::twipsToPixels(place.width), support::twipsToPixels(place.height));
+        graph->setPoints(settings_.NbPoint);
+        graph->setTrimmerEntries(settings_.Trimmer && model_.control("Frtrimmer").visible);
+        connect(graph, &GraphWindow::optionsChanged, this, [this](const display::GraphOptions& options) {
+            withSession([options](LinkSession& s) { s.setGraphOptions(options); });
+        });
+        connect(graph, &GraphWindow::surfaceChanged, this, [this](const display::GraphSurface& surface) {
+            withSession([surface](LinkSession& s) { s.setGraphSurface(surface); });
+        });
+        connect(graph, &GraphWindow::scaleClicked, this,
+                [this](int index) { withSession([index](LinkSession& s) { s.scaleButton(index); }); });
+        connect(graph, &GraphWindow::pointsChosen, this, [this](const QString& text) {
+            withSession([text = text.toStdString()](LinkSession& s) { s.pointsChosen(text); });
+        });
+        connect(graph, &GraphWindow::idleClicked, this, [this](bool checked) {
+            withSession([checked](LinkSession& s) { s.idleMode(checked); });
+        });
+        connect(graph, &GraphWindow::traceToggled, this, [this](bool checked) {
+            if (model_.control("chgraph").checked != checked) setCheck("chgraph", checked);
+        });
+        connect(graph, &GraphWindow::tempoStep, this, [this](int delta) {
+            withSession([delta](LinkSession& s) { s.setTempo(s.settings().cycle.Tempo + delta); });
+        });
+        connect(graph, &GraphWindow::trimmerStep, this,
+                [this](int delta) { withSession([delta](LinkSession& s) { s.trimmerStep(delta); }); });
+        connect(graph, &GraphWindow::closed, this, [this] {
+            saveWindowPosition(*graph_, ini_, support::WindowId::Graph);
+            setCheck("chgraph", false);
+        });
+    }
+    graph_->setTraceChecked(model_.control("chgraph").checked);
+    raise(*graph_);
+    const auto options = graph_->options();
+    const auto surface = graph_->surface();
+    withSession([options, surface](LinkSession& s) {
+        s.setGraphOptions(options);
+        s.setGraphSurface(surface);
+    });
+}
+
+void SessionController::showMap() {
+    if (!map_) {
+        auto* map = new MapWindow(window_);
+        map_ = map;
+        placeWindow(*map, ini_, support::WindowId::Map);
+        connect(map, &MapWindow::closed, this, [this] {
+            saveWindowPosition(*map_, ini_, support::WindowId::Map);
+            withSession([](LinkSession& s) { s.resetMap(); });
+            setCheck("chMap", false);
+        });
+    }
+    if (!model_.control("chMap").checked) setCheck("chMap", true);
+    raise(*map_);
+}
+
+void SessionController::showStatus() {
+    if (!status_) {
+        auto* status = new StatusWindow(window_);
+        status_ = status;
+        placeWindow(*status, ini_, support::WindowId::Statuts);
+        connect(status, &StatusWindow::closed, this, [this] {
+            saveWindowPosition(*status_, ini_, support::WindowId::Statuts);
+            setCheck("chStatutSonde", false);
+        });
+    }
+    raise(*status_);
+}
+
+void SessionController::showTraffic() {
+    if (!traffic_) traffic_ = new TrafficWindow(window_);
+    raise(*traffic_);
+}
+
+void SessionController::showResponder() {
+    if (!responder_) responder_ = new ResponderWindow(window_);
+    raise(*responder_);
+}
+
+}  // namespace dravio::gui

@@ -1,0 +1,92 @@
+// gui: the main window's link procedures wired to the windows. It creates the
+// LinkSession on the link thread, posts the user's commands to it, mirrors what
+// the procedures report into the main window's model and the status, graph, map
+// and traffic windows, answers the procedures' message boxes through the
+// DialogPresenter, and writes the settings they change (the settings file belongs
+// to this, the GUI, side: the link thread never writes it).
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <functional>
+#include <map>
+#include <string>
+
+#include "gui/dialog_presenter.h"
+#include "gui/link_session.h"
+#include "gui/link_thread.h"
+#include "gui/main_window_model.h"
+#include "support/ini_file.h"
+#include "support/settings.h"
+
+namespace dravio::gui {
+
+class GraphWindow;
+class MainWindow;
+class MapWindow;
+class ResponderWindow;
+class StatusWindow;
+class TrafficWindow;
+
+class SessionController : public QObject {
+    Q_OBJECT
+public:
+    SessionController(LinkThread& linkThread, DialogPresenter& presenter, MainWindowModel& model,
+                      support::Settings& settings, support::IniFile& ini, QObject* parent = nullptr);
+    ~SessionController() override;
+
+    // Connects the main window and creates the session on the link thread.
+    void open(MainWindow& window, SessionSetup setup);
+    // The settings changed: a new session once no procedure runs. A new model or
+    // mode takes the link down.
+    void rebuild(SessionSetup setup, bool linkDown);
+    // Stops a running cycle, waits for it, ends a KWP2000 session and closes the
+    // cable and the trace file; `done` then runs on the GUI thread.
+    void close(std::int16_t typeEcu, std::int16_t typeInterface, std::function<void()> done);
+    // Asks a running measurement cycle to stop.
+    void stopMeasuring();
+
+    void showGraph();
+    void showMap();
+    void showStatus();
+    void showTraffic();
+    void showResponder();
+
+    GraphWindow* graphWindow() const;
+    MapWindow* mapWindow() const;
+    StatusWindow* statusWindow() const;
+    TrafficWindow* trafficWindow() const;
+    ResponderWindow* responderWindow() const;
+
+signals:
+    // The main window's model took the procedures' changes (tests wait on it).
+    void mainChanged();
+    void graphDrawn();
+    void mapDrawn();
+
+private:
+    // Runs `work` on the link thread with the session, when there is one.
+    void withSession(std::function<void(LinkSession&)> work);
+    SessionOutputs outputs(base::EventLoop& loop);
+    void applyMain(const std::map<std::string, base::ControlState>& changes);
+    void setCheck(const std::string& name, bool checked);
+    void connectWindow(MainWindow& window);
+    void writeSettings(const SessionSettings& session);
+    void writeGraphSettings(const display::GraphSettings& graph, display::SettingsWrite how);
+    void render();
+
+    LinkThread& linkThread_;
+    DialogPresenter& presenter_;
+    MainWindowModel& model_;
+    support::Settings& settings_;
+    support::IniFile& ini_;
+    QPointer<MainWindow> window_;
+    QPointer<GraphWindow> graph_;
+    QPointer<MapWindow> map_;
+    QPointer<StatusWindow> status_;
+    QPointer<TrafficWindow> traffic_;
+    QPointer<ResponderWindow> responder_;
+};
+
+}  // namespace dravio::gui

@@ -139,6 +139,10 @@ SessionOutputs SessionController::outputs(base::EventLoop& loop) {
 void SessionController::open(MainWindow& window, SessionSetup setup) {
     window_ = &window;
     connectWindow(window);
+    // The procedures report whole control states: they must start from what the window shows.
+    for (auto& [name, state] : setup.controls) {
+        if (model_.has(name)) state.enabled = model_.control(name).enabled;
+    }
     rebuild(std::move(setup), false);
 }
 

@@ -217,3 +217,65 @@ TEST(MainWindowModel, CommandsOfLaterWorkStartDisabledAndTheWorkingOnesEnabled) 
 
 }  // namespace
 }  // namespace dravio::gui
+
+namespace dravio::gui {
+namespace {
+
+base::ControlState withText(std::string text) {
+    base::ControlState s;
+    s.text = std::move(text);
+    return s;
+}
+
+TEST(MainWindowModel, ProcedureChangesLandOnTheirControls) {
+    MainWindowModel model;
+    base::ControlState progress;
+    progress.value = 12;
+    progress.maximum = 150;
+    progress.visible = true;
+    base::ControlState shape;
+    shape.backColour = 0x00FF00;
+    base::ControlState enable;
+    enable.enabled = true;
+    base::ControlState check;
+    check.checked = true;
+    model.apply({{"lbPanel5", withText("IAW59MHW010")},
+                 {"frmparam", withText("Dravio - 0.1.0  (8.3 Hz)D=0.120")},
+                 {"Frinject", withText("LOAD %")},
+                 {"ProgressBar1", progress},
+                 {"Shape1", shape},
+                 {"cdparametre", enable},
+                 {"chgraph", check},
+                 {"MousePointer", withText("ignored: the window has no such control")}});
+    EXPECT_EQ(model.control("lbPanel5").caption, "IAW59MHW010");
+    EXPECT_EQ(model.title, "Dravio - 0.1.0  (8.3 Hz)D=0.120");
+    EXPECT_EQ(model.control("Frinject").caption, "LOAD %");
+    EXPECT_EQ(model.control("ProgressBar1").value, 12);
+    EXPECT_EQ(model.control("ProgressBar1").maximum, 150);
+    EXPECT_TRUE(model.control("ProgressBar1").visible);
+    EXPECT_EQ(model.Shape1, 0x00FF00u);
+    EXPECT_TRUE(model.control("chgraph").checked);
+    EXPECT_FALSE(model.has("MousePointer"));
+}
+
+TEST(MainWindowModel, MenuEntriesFollowTheButtonsTheyStandFor) {
+    struct Case {
+        const char* button;
+        const char* entry;
+    };
+    const Case cases[] = {{"cdintialisation", "MnInit"}, {"cdparametre", "mnparam"}, {"CdReInit", "MnRreInit"}};
+    for (const auto& c : cases) {
+        MainWindowModel model;
+        base::ControlState on;
+        on.enabled = true;
+        model.apply({{c.button, on}});
+        EXPECT_TRUE(model.control(c.entry).enabled) << c.entry;
+        base::ControlState hidden;
+        hidden.visible = false;
+        model.apply({{c.button, hidden}});
+        EXPECT_FALSE(model.control(c.entry).enabled) << c.entry << " of a hidden button";
+    }
+}
+
+}  // namespace
+}  // namespace dravio::gui

@@ -1,0 +1,207 @@
+// The main window driving the link end to end: demonstration mode and the
+// simulator, measuring, the graph and map windows, the traffic console and the
+// bench responder. Waits are on conditions with generous time-outs: the link
+// thread runs on the real clock.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QLineEdit>
+#include <QRegularExpression>
+#include <set>
+
+#include "gui/graph_window.h"
+#include "gui/map_window.h"
+#include "gui/responder_window.h"
+#include "gui/session_controller.h"
+#include "gui/status_window.h"
+#include "gui/traffic_window.h"
+#include "gui_fixture.h"
+#include "link/link.h"
+
+namespace dravio::gui::testing {
+namespace {
+
+constexpr int kLinkTimeoutMs = 30000;
+
+// Qt's own waiting macros return quietly outside a Qt Test run: these fail the test.
+#define WAIT_FOR(condition, timeoutMs) \
+    ASSERT_TRUE(QTest::qWaitFor([&] { return static_cast<bool>(condition); }, timeoutMs)) << #condition
+#define WAIT_EQ(actual, expected, timeoutMs)                                                   \
+    do {                                                                                         \
+        (void)QTest::qWaitFor([&] { return (actual) == (expected); }, timeoutMs);                  \
+        ASSERT_EQ(actual, expected);                                                             \
+    } while (false)
+
+class SessionTest : public AppTest {
+protected:
+    QPushButton& button(MainWindow& main, const char* name) { return *main.findChild<QPushButton*>(name); }
+
+    quint32 shape1(MainWindow& main) { return main.findChild<QWidget*>("Shape1")->property("bgr").toUInt(); }
+
+    int rpm(MainWindow& main) {
+        QString digits = labelText(main, "Rmp");
+        digits.remove(QRegularExpression("[^0-9]"));
+        return digits.isEmpty() ? -1 : digits.toInt();
+    }
+
+    // Engine speeds shown while measuring, until `count` different ones were seen.
+    std::set<int> watchRpm(MainWindow& main, std::size_t count) {
+        std::set<int> seen;
+        (void)QTest::qWaitFor(
+            [&] {
+                if (const int value = rpm(main); value >= 0) seen.insert(value);
+                return seen.size() >= count;
+            },
+            kLinkTimeoutMs);
+        return seen;
+    }
+
+    bool titleShowsCycleRate(MainWindow& main) { return main.windowTitle().contains(" Hz)D="); }
+};
+
+TEST_F(SessionTest, DemonstrationInitialiseMeasureGraphMapStopQuit) {
+    writeIni("[ECU]\nType=4\n[Menu]\nauto=0\n");
+    auto& main = startToMainWindow();
+    ASSERT_TRUE(app->modeDemo());
+
+    main.action("MnInit")->trigger();  // F2
+    WAIT_FOR(shape1(main) == link::kShape1Green, kLinkTimeoutMs);
+    WAIT_FOR(button(main, "cdparametre").isEnabled(), kLinkTimeoutMs);
+    EXPECT_FALSE(button(main, "cdintialisation").isEnabled());
+    EXPECT_TRUE(main.action("mnparam")->isEnabled());
+
+    main.action("mnparam")->trigger();  // F3
+    WAIT_EQ(button(main, "cdparametre").text(), QString("Stop - F3"), kLinkTimeoutMs);
+    const auto seen = watchRpm(main, 3);
+    EXPECT_GE(seen.size(), 3U) << "the demonstration engine speed changes every cycle";
+    for (const int value : seen) {
+        EXPECT_GE(value, 990);
+        EXPECT_LE(value, 5990);
+    }
+    WAIT_FOR(titleShowsCycleRate(main), kLinkTimeoutMs);
+
+    // The graph: its box opens the window and each cycle draws a frame.
+    auto* session = app->session();
+    QSignalSpy drawn(session, &SessionController::graphDrawn);
+    main.findChild<QCheckBox*>("chgraph")->click();
+    ASSERT_NE(session->graphWindow(), nullptr);
+    EXPECT_TRUE(session->graphWindow()->isVisible());
+    EXPECT_TRUE(session->graphWindow()->findChild<QCheckBox*>("chtrace")->isChecked());
+    WAIT_FOR(drawn.count() >= 3, kLinkTimeoutMs);
+    WAIT_FOR(!session->graphWindow()->picture().frame().commands.empty(), kLinkTimeoutMs);
+
+    // The map: visited cells appear while its box is checked.
+    QSignalSpy mapped(session, &SessionController::mapDrawn);
+    main.findChild<QCheckBox*>("chMap")->click();
+    ASSERT_NE(session->mapWindow(), nullptr);
+    WAIT_FOR(mapped.count() >= 2, kLinkTimeoutMs);
+    int visible = 0;
+    for (int i = 0; i < display::kMapCells; ++i) visible += session->mapWindow()->picture().shape(i).visible ? 1 : 0;
+    EXPECT_GE(visible, 1);
+
+    // Unchecking the curve box in the graph window clears the main window's box.
+    session->graphWindow()->findChild<QCheckBox*>("chtrace")->click();
+    WAIT_FOR(!main.findChild<QCheckBox*>("chgraph")->isChecked(), 5000);
+
+    button(main, "cdparametre").click();
+    WAIT_EQ(button(main, "cdparametre").text(), QString("Paramètres - F3"), kLinkTimeoutMs);
+    WAIT_FOR(button(main, "cdparametre").isEnabled(), kLinkTimeoutMs);
+    EXPECT_FALSE(titleShowsCycleRate(main));
+    quitAndWait();
+}
+
+TEST_F(SessionTest, SimulatedKwpEcuIdentifiesItselfAndIdlesWhileMeasured) {
+    writeIni("[Interface]\nType=4\n[ECU]\nType=4\n[Menu]\nauto=0\n");
+    auto& main = startToMainWindow();
+    ASSERT_FALSE(app->modeDemo());
+
+    button(main, "cdintialisation").click();
+    WAIT_FOR(labelText(main, "lbPanel5").contains("IAW59M"), kLinkTimeoutMs);
+    WAIT_EQ(shape1(main), link::kShape1Green, kLinkTimeoutMs);
+    WAIT_FOR(button(main, "cdparametre").isEnabled(), kLinkTimeoutMs);
+    // The wake-up that worked is remembered in the settings file.
+    WAIT_FOR(support::IniFile(ini()).hasKey("ECU", "Init"), 5000);
+
+    // The traffic console shows the bytes of the wake-up and identification.
+    main.action("mnTrafic")->trigger();
+    auto* traffic = app->session()->trafficWindow();
+    ASSERT_NE(traffic, nullptr);
+    EXPECT_TRUE(traffic->isVisible());
+    WAIT_FOR(traffic->lineCount() > 0, 5000);
+    EXPECT_TRUE(traffic->list().toPlainText().contains("(10400 bd)"));
+    traffic->findChild<QPushButton*>("cdEffacer")->click();
+    EXPECT_EQ(traffic->lineCount(), 0);
+
+    button(main, "cdparametre").click();
+    WAIT_FOR(rpm(main) >= 1000 && rpm(main) <= 1700, kLinkTimeoutMs)
+        << labelText(main, "Rmp").toStdString() << " " << button(main, "cdparametre").text().toStdString() << " "
+        << main.windowTitle().toStdString();
+    WAIT_FOR(traffic->lineCount() > 0, 5000);
+
+    // The status window of the 59M fills while its box is checked.
+    auto* statusBox = main.findChild<QCheckBox*>("chStatutSonde");
+    ASSERT_TRUE(statusBox->isVisible());
+    statusBox->click();
+    auto* status = app->session()->statusWindow();
+    ASSERT_NE(status, nullptr);
+    WAIT_FOR(status->findChild<QLineEdit*>("txStatutMotor")->text() == "Engine ON", kLinkTimeoutMs);
+    WAIT_FOR(status->findChild<QFrame*>("shNeutral")->property("bgr").isValid(), kLinkTimeoutMs);
+
+    // Quitting while measuring stops the cycle first, then closes the link.
+    quitAndWait();
+    EXPECT_FALSE(app->linkThread().running());
+}
+
+TEST_F(SessionTest, SimulatedOneByteEcuStartsAfterTheKeyBox) {
+    writeIni("[Interface]\nType=4\n[ECU]\nType=1\n[Menu]\nauto=0\n");
+    auto& main = startToMainWindow();
+    button(main, "cdintialisation").click();
+    WAIT_EQ(shape1(main), link::kShape1Green, kLinkTimeoutMs);
+    WAIT_FOR(button(main, "cdparametre").isEnabled(), kLinkTimeoutMs);
+    ASSERT_FALSE(presenter.messages.empty());
+    EXPECT_EQ(presenter.messages.front().title, "Attention/Caution");
+    EXPECT_TRUE(presenter.messages.front().text.contains("Turn KEY ON after check OK"));
+    EXPECT_EQ(labelText(main, "lbPanel5"), "MM15");
+    EXPECT_TRUE(button(main, "CdReInit").isEnabled());
+    quitAndWait();
+}
+
+TEST_F(SessionTest, ResponderServesAPseudoTerminalAndStopsWhenClosed) {
+    auto& main = startToMainWindow();
+    main.action("mnrepond")->trigger();
+    auto* responder = app->session()->responderWindow();
+    ASSERT_NE(responder, nullptr);
+    auto& start = *responder->findChild<QPushButton*>("cdDemarrer");
+    start.click();
+    ASSERT_TRUE(responder->running());
+    const QString path = responder->devicePath();
+    EXPECT_TRUE(path.startsWith("/dev/"));
+    EXPECT_TRUE(labelText(*responder, "lbPort").contains(path));
+
+    // Bytes written on the device show in the sniffed traffic.
+    const int fd = ::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(fd, 0);
+    const unsigned char request[] = {0x81, 0x10, 0xF1, 0x81, 0x03};
+    ASSERT_EQ(::write(fd, request, sizeof request), static_cast<ssize_t>(sizeof request));
+    auto* sniff = responder->findChild<QPlainTextEdit*>("ltSniff");
+    WAIT_FOR(sniff->toPlainText().contains("T> 81 10 F1 81 03"), 10000);
+    ::close(fd);
+
+    start.click();
+    EXPECT_FALSE(responder->running());
+    EXPECT_EQ(start.text(), QString::fromUtf8("Démarrer"));
+
+    // Closing the window while it serves ends the responder too.
+    start.click();
+    ASSERT_TRUE(responder->running());
+    responder->close();
+    EXPECT_FALSE(responder->running());
+    quitAndWait();
+}
+
+}  // namespace
+}  // namespace dravio::gui::testing

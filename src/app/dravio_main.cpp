@@ -2,7 +2,9 @@
 // this file wires it to Qt, to SIGTERM/SIGINT and to two unattended modes:
 //   DRAVIO_STARTUP_MARKER=1   prints "dravio-interface-shown <ns>" (CLOCK_MONOTONIC)
 //                             when the interface window first shows, for the start-up bench;
-//   DRAVIO_SCREENSHOTS=<dir>  saves the interface, main and options windows as PNGs, then quits.
+//   DRAVIO_SCREENSHOTS=<dir>  saves the interface, main and options windows as PNGs, then quits;
+//                             with DRAVIO_SCREENSHOT_TOUR=measuring it initialises, measures and
+//                             saves the measuring windows instead.
 #include <QApplication>
 #include <cstdio>
 #include <ctime>
@@ -42,7 +44,10 @@ int main(int argc, char** argv) {
     }
     std::unique_ptr<dravio::gui::ScreenshotTour> tour;
     if (const QString folder = qEnvironmentVariable("DRAVIO_SCREENSHOTS"); !folder.isEmpty()) {
-        tour = std::make_unique<dravio::gui::ScreenshotTour>(app, folder);
+        const auto kind = qEnvironmentVariable("DRAVIO_SCREENSHOT_TOUR") == "measuring"
+                              ? dravio::gui::ScreenshotTour::Kind::Measuring
+                              : dravio::gui::ScreenshotTour::Kind::Start;
+        tour = std::make_unique<dravio::gui::ScreenshotTour>(app, folder, kind);
     }
 
     if (app.start() == dravio::gui::Application::Start::AlreadyRunning) return 1;

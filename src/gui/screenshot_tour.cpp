@@ -2,25 +2,56 @@
 
 #include <QDir>
 #include <QPixmap>
+#include <QCheckBox>
 #include <QPushButton>
 #include <QTimer>
 #include <cstdio>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "gui/application.h"
 #include "gui/interface_window.h"
 #include "gui/main_window.h"
 #include "gui/options_window.h"
+#include "gui/graph_window.h"
+#include "gui/map_window.h"
+#include "gui/responder_window.h"
+#include "gui/session_controller.h"
+#include "gui/status_window.h"
+#include "gui/traffic_window.h"
 
 namespace dravio::gui {
 
 namespace {
+// A tester's StartCommunication on the responder's device, so its log shows both ways.
+void sendStartCommunication(const QString& path) {
+    const int fd = ::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
+    if (fd < 0) return;
+    const unsigned char request[] = {0x81, 0x10, 0xF1, 0x81, 0x03};
+    if (::write(fd, request, sizeof request) != static_cast<ssize_t>(sizeof request)) {
+        std::fprintf(stderr, "dravio: cannot write to %s\n", qPrintable(path));
+    }
+    QTimer::singleShot(1000, [fd] { ::close(fd); });
+}
+
 // Time for the window manager to map and paint a window before it is grabbed.
 constexpr int kSettleMs = 400;
+// Cycles enough for the graph and the map to show a history.
+constexpr int kMeasureMs = 6000;
 }  // namespace
 
-ScreenshotTour::ScreenshotTour(Application& app, QString folder, QObject* parent)
+ScreenshotTour::ScreenshotTour(Application& app, QString folder, Kind kind, QObject* parent)
     : QObject(parent), app_(app), folder_(std::move(folder)) {
     QDir().mkpath(folder_);
+    if (kind == Kind::Measuring) {
+        measuringTour();
+    } else {
+        startTour();
+    }
+}
+
+void ScreenshotTour::startTour() {
     connect(&app_, &Application::interfaceWindowShown, this, [this] {
         QTimer::singleShot(kSettleMs, this, [this] {
             auto* window = app_.interfaceWindow();
@@ -42,6 +73,63 @@ ScreenshotTour::ScreenshotTour(Application& app, QString folder, QObject* parent
             });
         });
     });
+}
+
+void ScreenshotTour::measuringTour() {
+    connect(&app_, &Application::interfaceWindowShown, this, [this] {
+        QTimer::singleShot(kSettleMs, this, [this] {
+            if (auto* window = app_.interfaceWindow()) {
+                if (auto* ok = window->findChild<QPushButton*>("cdOK")) ok->click();
+            }
+        });
+    });
+    connect(&app_, &Application::mainWindowReady, this, [this] {
+        auto* main = app_.mainWindow();
+        auto* session = app_.session();
+        if (main == nullptr || session == nullptr) return;
+        if (auto* init = main->findChild<QPushButton*>("cdintialisation")) init->click();
+        // Once measuring, open every window the cycle feeds, let them fill, then grab.
+        auto* poll = new QTimer(this);
+        connect(poll, &QTimer::timeout, this, [this, poll, main, session] {
+            auto* parametre = main->findChild<QPushButton*>("cdparametre");
+            if (parametre == nullptr || parametre->text() != "Stop - F3") return;
+            poll->stop();
+            // The main window first, with the whole live block read each cycle.
+            QTimer::singleShot(kMeasureMs / 2, this, [this, main, session] {
+                grab(*main, "main-measuring.png");
+                for (const char* name : {"chgraph", "chMap", "chStatutSonde"}) {
+                    if (auto* box = main->findChild<QCheckBox*>(name); box != nullptr && !box->isChecked()) {
+                        box->click();
+                    }
+                }
+                // The throttle curve keeps the full block, so the map sees the throttle move.
+                if (auto* graph = session->graphWindow()) {
+                    if (auto* tps = graph->findChild<QCheckBox*>("chTPS")) tps->click();
+                }
+                session->showTraffic();
+                session->showResponder();
+                if (auto* responder = session->responderWindow()) {
+                    if (auto* start = responder->findChild<QPushButton*>("cdDemarrer")) start->click();
+                    sendStartCommunication(responder->devicePath());
+                }
+                QTimer::singleShot(kMeasureMs, this, [this] { grabMeasuring(); });
+            });
+        });
+        poll->start(100);
+    });
+}
+
+void ScreenshotTour::grabMeasuring() {
+    auto* session = app_.session();
+    if (auto* w = session->graphWindow()) grab(*w, "graph.png");
+    if (auto* w = session->mapWindow()) grab(*w, "map.png");
+    if (auto* w = session->statusWindow()) grab(*w, "status.png");
+    if (auto* w = session->trafficWindow()) grab(*w, "traffic.png");
+    if (auto* w = session->responderWindow()) {
+        grab(*w, "responder.png");
+        w->close();
+    }
+    app_.quit();
 }
 
 void ScreenshotTour::grab(QWidget& window, const QString& name) {

@@ -1,5 +1,8 @@
 // gui: an unattended walk through the windows that saves each as a PNG, for the
-// documentation: the interface window, the main window, the options window, then quit.
+// documentation. The start tour: the interface window, the main window, the options
+// window, then quit. The measuring tour (settings prepared for the simulator):
+// initialise, measure, then the main window, the graph, map, status, traffic and
+// responder windows, then quit.
 #pragma once
 
 #include <QObject>
@@ -12,11 +15,16 @@ class Application;
 class ScreenshotTour : public QObject {
     Q_OBJECT
 public:
-    // Saves interface.png, main.png and options.png into `folder`.
-    ScreenshotTour(Application& app, QString folder, QObject* parent = nullptr);
+    enum class Kind { Start, Measuring };
+
+    // Saves the tour's PNGs into `folder`.
+    ScreenshotTour(Application& app, QString folder, Kind kind = Kind::Start, QObject* parent = nullptr);
 
 private:
     void grab(QWidget& window, const QString& name);
+    void startTour();
+    void measuringTour();
+    void grabMeasuring();
 
     Application& app_;
     QString folder_;

@@ -104,7 +104,7 @@ Elm327Emulator::TimePoint Elm327Emulator::nextDue() const {
     return std::min({next, inputEventTime(), nextKeepAlive()});
 }
 
-Elm327Emulator::TimePoint Elm327Emulator::emit(TimePoint t, std::string_view text) {
+Elm327Emulator::TimePoint Elm327Emulator::emitText(TimePoint t, std::string_view text) {
     for (const char c : text) {
         const auto put = [&](char ch) {
             const auto at = std::max(t, outputFree_) + charTime_;
@@ -119,15 +119,15 @@ Elm327Emulator::TimePoint Elm327Emulator::emit(TimePoint t, std::string_view tex
 }
 
 void Elm327Emulator::finish(TimePoint t, const std::vector<std::string>& lines) {
-    for (const auto& line : lines) t = emit(t, line + "\r");
-    busyUntil_ = emit(t, "\r>");
+    for (const auto& line : lines) t = emitText(t, line + "\r");
+    busyUntil_ = emitText(t, "\r>");
 }
 
 void Elm327Emulator::finishText(TimePoint t, std::string_view text) { finish(t, {std::string(text)}); }
 
 void Elm327Emulator::processChar(TimePoint t, char c) {
     if (!readable(c)) return;
-    if (settings_.echo) emit(t, std::string(1, c));
+    if (settings_.echo) emitText(t, std::string(1, c));
     if (c != '\r') {
         if (line_.size() < kLineLimit) {
             line_ += c;
@@ -153,7 +153,7 @@ void Elm327Emulator::execute(TimePoint t, const std::string& raw) {
     if (command.empty()) {
         command = lastCommand_;
         if (command.empty()) {
-            busyUntil_ = emit(t + kCommandDelay, ">");
+            busyUntil_ = emitText(t + kCommandDelay, ">");
             return;
         }
     }
@@ -262,12 +262,12 @@ void Elm327Emulator::runAt(TimePoint t, const AtRequest& at) {
             if (!profile_.fastInitCommand || settings_.protocol != 5) return refuse();
             const Init init = fastInit(reply);
             connected_ = init.ok;
-            emit(reply, "BUS INIT: ");
+            emitText(reply, "BUS INIT: ");
             return finishText(init.end, init.ok ? "OK" : "ERROR");
         }
         case AtCommand::SlowInit: {
             if (settings_.protocol != 3 && settings_.protocol != 4) return refuse();
-            TimePoint printAt = emit(reply, "BUS INIT: ");
+            TimePoint printAt = emitText(reply, "BUS INIT: ");
             const Init init = slowInit(reply, printAt, true);
             connected_ = init.ok;
             return finishText(std::max(init.end, printAt), init.ok ? "OK" : "ERROR");
@@ -348,7 +348,7 @@ Elm327Emulator::Init Elm327Emulator::slowInit(TimePoint t, TimePoint& printAt, b
     const TimePoint addressEnd = bus_.fiveBaudAddress(start, settings_.initAddress);
     if (printDots) {
         // Three dots while the address goes out at 5 baud.
-        for (int i = 1; i <= 3; ++i) printAt = emit(std::max(printAt, start + i * 600ms), ".");
+        for (int i = 1; i <= 3; ++i) printAt = emitText(std::max(printAt, start + i * 600ms), ".");
     }
     const auto heard = bus_.heardAfter(addressEnd);
     // Sync byte within W1, two key bytes within W2/W3 of it.
@@ -379,22 +379,22 @@ void Elm327Emulator::runRequest(TimePoint t, const std::vector<std::uint8_t>& da
         const int asked = settings_.protocol;
         bool ok = false;
         if (isKLine(asked)) {
-            at = emit(at, "BUS INIT: ");
+            at = emitText(at, "BUS INIT: ");
             TimePoint printAt = at;
             const Init init = asked == 5 ? fastInit(at) : slowInit(at, printAt, true);
             ok = init.ok;
             at = std::max(init.end, printAt);
             if (ok) {
-                at = emit(at, "OK\r");
+                at = emitText(at, "OK\r");
             } else if (!settings_.automatic) {
                 watchFrom_ = at;
                 return finishText(at, "ERROR");
             } else {
-                at = emit(at, "ERROR\r");
+                at = emitText(at, "ERROR\r");
             }
         }
         if (!ok && settings_.automatic) {
-            at = emit(at, "SEARCHING...\r");
+            at = emitText(at, "SEARCHING...\r");
             for (const int protocol : {5, 4, 3}) {
                 if (protocol == asked) continue;
                 settings_.protocol = protocol;
@@ -424,7 +424,7 @@ void Elm327Emulator::runRequest(TimePoint t, const std::vector<std::uint8_t>& da
     bool printed = false;
     for (const auto& f : frames) {
         if (f.start > deadline) break;
-        emit(f.end, formatFrame(f, settings_.headers, settings_.spaces, kwp) + "\r");
+        emitText(f.end, formatFrame(f, settings_.headers, settings_.spaces, kwp) + "\r");
         printed = true;
         deadline = f.end + std::min(timeout(), kMoreMessagesWait);
         const auto body = frameData(f, kwp);
@@ -433,7 +433,7 @@ void Elm327Emulator::runRequest(TimePoint t, const std::vector<std::uint8_t>& da
     }
     bus_.forgetBefore(deadline);
     if (!printed) return finishText(deadline, "NO DATA");
-    busyUntil_ = emit(deadline, "\r>");
+    busyUntil_ = emitText(deadline, "\r>");
 }
 
 void Elm327Emulator::interrupt(TimePoint t) {
@@ -447,7 +447,7 @@ void Elm327Emulator::interrupt(TimePoint t) {
     }
     job_ = Job::Command;
     const bool midLine = lastOutput_ != '\r' && lastOutput_ != '\n' && lastOutput_ != '>' && lastOutput_ != '\0';
-    t = emit(t, midLine ? "\r" : "");
+    t = emitText(t, midLine ? "\r" : "");
     finishText(t, "STOPPED");
 }
 

@@ -126,7 +126,7 @@ private:
 
     // Output; "\r" becomes "\r\n" with line feeds on. Returns when the last
     // character leaves.
-    TimePoint emit(TimePoint t, std::string_view text);
+    TimePoint emitText(TimePoint t, std::string_view text);
     // The answer lines, the blank line and the prompt; marks the end of the job.
     void finish(TimePoint t, const std::vector<std::string>& lines);
     void finishText(TimePoint t, std::string_view text);

@@ -11,22 +11,6 @@
 
 namespace dravio::app {
 
-namespace {
-
-std::string simulatedModelName(int model) {
-    switch (model) {
-        case 0: return "mm16";
-        case 1: return "mm15";
-        case 2: return "15rc";
-        case 3: return "p8";
-        case 4: return "59m";
-        case 5: return "obd";
-        default: throw UsageError("no simulated ECU for model " + std::to_string(model) + "; name one with sim:MODEL");
-    }
-}
-
-}  // namespace
-
 InterfaceSpec InterfaceSpec::parse(const std::string& text) {
     InterfaceSpec spec{text, ""};
     if (const auto colon = text.find(':'); colon != std::string::npos) {
@@ -60,7 +44,11 @@ CliSession::CliSession(const InterfaceSpec& spec, int typeEcu, SessionOptions op
     const std::uint32_t baud = link::isOneByteModel(typeEcu) ? 7812 : 10400;
 
     if (spec.kind == "sim") {
-        const std::string name = spec.detail.empty() ? simulatedModelName(typeEcu) : spec.detail;
+        const auto byModel = sim::simulatedModelName(typeEcu);
+        if (spec.detail.empty() && !byModel) {
+            throw UsageError("no simulated ECU for model " + std::to_string(typeEcu) + "; name one with sim:MODEL");
+        }
+        const std::string name = spec.detail.empty() ? *byModel : spec.detail;
         simEcu_ = sim::makeSimulatedEcu(name, false, options_.awake, clock_.now());
         if (!simEcu_.device) {
             throw UsageError("unknown simulated model '" + name + "' (59m, 5am, obd, mm16, mm15, 15rc, p8)");

@@ -37,18 +37,6 @@ void seed(base::ViewState& view, const std::map<std::string, base::ControlState>
 }
 }  // namespace
 
-std::optional<std::string> simulatedModelName(int typeEcu) {
-    switch (typeEcu) {
-        case 0: return "mm16";
-        case 1: return "mm15";
-        case 2: return "15rc";
-        case 3: return "p8";
-        case 4: return "59m";
-        case 5: return "obd";
-        default: return std::nullopt;
-    }
-}
-
 // Counts the procedures running, so that closing waits for them to end.
 struct LinkSession::Running {
     explicit Running(LinkSession& s) : session(s) { ++session.depth_; }
@@ -84,7 +72,7 @@ LinkSession::LinkSession(base::EventLoop& loop, link::Link& link, ports::KLineCa
     // The simulator: the model's ECU, asleep, behind the simulated cable.
     if (setup_.typeInterface == link::kInterfaceSimulateur && cable != nullptr && !setup_.modeDemo) {
         simCable_ = dynamic_cast<ports::SimCable*>(cable);
-        const auto name = simulatedModelName(model);
+        const auto name = sim::simulatedModelName(model);
         if (simCable_ != nullptr && name) {
             simEcu_ = std::make_unique<sim::SimulatedEcu>(sim::makeSimulatedEcu(*name, false, false, loop_.clock().now()));
             if (simEcu_->device) {

@@ -79,8 +79,6 @@ struct SessionOutputs {
 // The simulated rider's question: the box that asks to turn the key.
 inline constexpr const char* kKeyOnTitle = "Attention/Caution";
 
-// Names of the simulated ECU by model index: 59m, obd, mm16, mm15, 15rc, p8.
-std::optional<std::string> simulatedModelName(int typeEcu);
 
 class LinkSession {
 public:

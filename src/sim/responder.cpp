@@ -21,6 +21,18 @@ Clock::Duration byteTime(std::uint32_t baud) {
 
 }  // namespace
 
+std::optional<std::string> simulatedModelName(int typeEcu) {
+    switch (typeEcu) {
+        case 0: return "mm16";
+        case 1: return "mm15";
+        case 2: return "15rc";
+        case 3: return "p8";
+        case 4: return "59m";
+        case 5: return "obd";
+        default: return std::nullopt;
+    }
+}
+
 SimulatedEcu makeSimulatedEcu(std::string_view model, bool lenient, bool awake, Clock::TimePoint origin) {
     SimulatedEcu ecu;
     KwpSessionOptions options;

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,6 +46,9 @@ struct SimulatedEcu {
 // starts listening at once when `lenient` (nobody turns a key over a pty);
 // otherwise it waits for its key to be turned.
 SimulatedEcu makeSimulatedEcu(std::string_view model, bool lenient, bool awake, Clock::TimePoint origin);
+
+// The simulated ECU that plays model index `typeEcu`: 59m, obd, mm16, mm15, 15rc, p8.
+std::optional<std::string> simulatedModelName(int typeEcu);
 
 struct ResponderOptions {
     bool echo = true;     // a K-line hears its own bytes

@@ -116,12 +116,10 @@ CliSession::CliSession(const InterfaceSpec& spec, int typeEcu, SessionOptions op
                         [this](const std::string& key, const std::string& value) { ecuMemory_[key] = value; }},
         channels_);
     const ecu::RequestTable table;
-    kwp_->setStartCommunication(table.request(ecu::Slot::ReqStartCom, typeEcu) .empty()
-                                    ? std::string("81")
-                                    : table.request(ecu::Slot::ReqStartCom, typeEcu),
-                                table.length(ecu::Slot::ReqStartCom, typeEcu) == 0
-                                    ? std::int16_t{7}
-                                    : table.length(ecu::Slot::ReqStartCom, typeEcu));
+    // Models without a KWP2000 entry keep the initialisation's own StartCommunication.
+    if (const auto startCom = table.request(ecu::Slot::ReqStartCom, typeEcu); !startCom.empty()) {
+        kwp_->setStartCommunication(startCom, table.length(ecu::Slot::ReqStartCom, typeEcu));
+    }
     if (elmPort_) {
         elm_ = std::make_unique<link::Elm327Link>(link_, *elmPort_, view_, channels_);
         elm_->install();

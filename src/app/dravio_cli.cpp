@@ -56,7 +56,6 @@ Commands:
         Initialise the link as the initialisation button does: wake-up,
         StartCommunication, identification. Prints "OK" and the
         identification, or why it failed; status 0 only when the link is up.
-
   --interface IF --ecu N live [--count K] [--json] [--fast]
         Initialise the link, then run the measurement cycle and print one
         line per cycle with the shown values and the cycle rate, until K

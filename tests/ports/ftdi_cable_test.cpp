@@ -33,32 +33,5 @@ TEST(FtdiCable, OpeningAnAbsentCableFailsWithAReason) {
     EXPECT_EQ(cable.close(), kCableOk);
 }
 
-TEST(FtdiCable, EveryOperationOnAClosedCableFailsCleanly) {
-    FtdiCable cable;
-    std::uint32_t count = 5;
-    std::vector<std::uint8_t> out;
-    const struct {
-        const char* name;
-        int status;
-    } calls[] = {
-        {"reset", cable.reset()},
-        {"purge", cable.purge()},
-        {"setBaudRate", cable.setBaudRate(10400)},
-        {"8N1", cable.setDataCharacteristics8N1()},
-        {"write", cable.write(0x81)},
-        {"queueStatus", cable.queueStatus(count)},
-        {"read", cable.read(4, out)},
-        {"breakOn", cable.breakOn()},
-        {"breakOff", cable.breakOff()},
-    };
-    for (const auto& c : calls) EXPECT_EQ(c.status, kCableInvalidHandle) << c.name;
-    EXPECT_EQ(count, 0u);
-    EXPECT_TRUE(out.empty());
-    const auto far = std::chrono::time_point_cast<base::Clock::Duration>(std::chrono::steady_clock::now() +
-                                                                         std::chrono::seconds(10));
-    EXPECT_EQ(cable.waitForQueue(1, far), 0u);  // at once: nothing to wait on
-    EXPECT_FALSE(cable.lastError().empty());
-}
-
 }  // namespace
 }  // namespace dravio::ports

@@ -199,31 +199,6 @@ TEST(TtyCable, OpeningSomethingThatIsNotATtyFails) {
     EXPECT_FALSE(cable.lastError().empty());
 }
 
-TEST(TtyCable, EveryOperationOnAClosedCableFailsCleanly) {
-    TtyCable cable;
-    std::uint32_t count = 5;
-    Bytes out;
-    const struct {
-        const char* name;
-        int status;
-    } calls[] = {
-        {"reset", cable.reset()},
-        {"purge", cable.purge()},
-        {"setBaudRate", cable.setBaudRate(10400)},
-        {"8N1", cable.setDataCharacteristics8N1()},
-        {"write", cable.write(0x81)},
-        {"queueStatus", cable.queueStatus(count)},
-        {"read", cable.read(4, out)},
-        {"breakOn", cable.breakOn()},
-        {"breakOff", cable.breakOff()},
-    };
-    for (const auto& c : calls) EXPECT_EQ(c.status, kCableInvalidHandle) << c.name;
-    EXPECT_EQ(count, 0u);
-    EXPECT_TRUE(out.empty());
-    EXPECT_EQ(cable.waitForQueue(1, in(10s)), 0u);  // returns at once, nothing to wait on
-    EXPECT_FALSE(cable.lastError().empty());
-}
-
 TEST(TtyCable, ListsOnlyUsbSerialDevicesInNumericOrder) {
     ScratchDir dir;
     for (const char* name : {"ttyUSB10", "ttyS0", "ttyUSB2", "ttyACM0", "ttyUSB0"}) dir.touch(name);

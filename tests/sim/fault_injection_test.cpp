@@ -17,11 +17,6 @@ const std::string kPresentAnswer = "81 F1 10 7E 00";
 
 class FaultInjectionTest : public ::testing::Test {
 protected:
-    static KwpSessionOptions awake() {
-        KwpSessionOptions o;
-        o.startAwake = true;
-        return o;
-    }
     Faults& faults() { return ecu.faults(); }
 
     KwpEcu ecu{KwpScenario::m59(), awake()};

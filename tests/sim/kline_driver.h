@@ -15,6 +15,7 @@
 #include "base/hex.h"
 #include "ports/sim_cable.h"
 #include "sim/kline_device.h"
+#include "sim/kwp_session.h"
 
 namespace dravio::sim::testing {
 
@@ -184,5 +185,18 @@ private:
     Clock::TimePoint lineFree_{};
     SimCableAdapter adapter_;
 };
+
+// Session options of a KWP2000 ECU that communicates from the start.
+inline KwpSessionOptions awake() {
+    KwpSessionOptions o;
+    o.startAwake = true;
+    return o;
+}
+
+// Data bytes of a positive answer with addresses: after format, target, source.
+inline Bytes dataOf(const Bytes& frame) {
+    if (frame.size() < 5) return {};
+    return Bytes(frame.begin() + 3, frame.end() - 1);
+}
 
 }  // namespace dravio::sim::testing

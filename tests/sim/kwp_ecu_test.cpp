@@ -14,18 +14,6 @@ namespace {
 
 using namespace testing;
 
-KwpSessionOptions awake() {
-    KwpSessionOptions o;
-    o.startAwake = true;
-    return o;
-}
-
-// Data bytes of a positive answer with addresses: after format, target, source.
-Bytes dataOf(const Bytes& frame) {
-    if (frame.size() < 5) return {};
-    return Bytes(frame.begin() + 3, frame.end() - 1);
-}
-
 std::string text(const Bytes& b, std::size_t from, std::size_t n) {
     std::string s;
     for (std::size_t i = from; i < from + n && i < b.size(); ++i) s += static_cast<char>(b[i]);

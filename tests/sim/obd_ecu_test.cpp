@@ -11,17 +11,6 @@ namespace {
 
 using namespace testing;
 
-KwpSessionOptions awake() {
-    KwpSessionOptions o;
-    o.startAwake = true;
-    return o;
-}
-
-Bytes dataOf(const Bytes& frame) {
-    if (frame.size() < 5) return {};
-    return Bytes(frame.begin() + 3, frame.end() - 1);
-}
-
 class ObdEcuTest : public ::testing::Test {
 protected:
     ObdScenario scenario() {

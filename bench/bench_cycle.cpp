@@ -48,7 +48,7 @@ void BM_Cycle(benchmark::State& state, bool fast) {
         dravio::base::EventLoop loop(clock);
         dravio::link::Trace trace(clock);
         dravio::link::Link link(loop, trace);
-        link.TypeECU = 4;
+        link.TypeECU = dravio::proto::Model::M59;
         dravio::ports::SimCable cable(clock);
         dravio::sim::KwpSessionOptions options;
         options.startAwake = true;

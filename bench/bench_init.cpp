@@ -48,7 +48,7 @@ void BM_FailedInitialisation(benchmark::State& state) {
         SimCable cable(clock);
         cable.open("Dravio simulated K-line");
         link.setCable(&cable);
-        link.TypeECU = 4;
+        link.TypeECU = dravio::proto::Model::M59;
         dravio::base::ViewState view;
         dravio::link::InitChannels channels;
         dravio::link::LinkInitialisation init(link, view, {}, channels);

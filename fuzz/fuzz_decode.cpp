@@ -5,12 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "proto/models.h"
 #include "ecu/decoding.h"
 #include "ecu/mesures.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 2) return 0;
-    const int model = data[0] % 6;
+    const auto models = dravio::proto::modelTable();
+    const auto model = models[data[0] % models.size()].model;
     const bool fast = (data[1] & 1) != 0;
     // The rest is split into answers at every '|'.
     std::vector<std::string> texts(1);

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "proto/models.h"
 #include "base/clock.h"
 #include "base/event_loop.h"
 #include "link/link.h"
@@ -46,7 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     cable.setBaudRate(10400);
     link.setCable(&cable);
     link.TraceActive = true;
-    link.TypeECU = static_cast<std::int16_t>(data[0] % 8);
+    const auto models = dravio::proto::modelTable();
+    link.TypeECU = models[data[0] % models.size()].model;
     const auto length = static_cast<std::int16_t>(static_cast<std::int8_t>(data[1]));
     const std::size_t requestSize = data[2] % 16;
     if (3 + requestSize > size) return 0;

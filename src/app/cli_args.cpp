@@ -1,5 +1,6 @@
 #include "app/cli_args.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace dravio::app {
@@ -8,8 +9,17 @@ CliArgs::CliArgs(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) words_.emplace_back(argv[i]);
 }
 
+namespace {
+bool isFlag(const std::string& word, const std::string& flag) {
+    return word == flag || word.rfind(flag + "=", 0) == 0;
+}
+}  // namespace
+
 std::optional<std::string> CliArgs::takeOption(const std::string& name) {
     const std::string flag = "--" + name;
+    if (std::count_if(words_.begin(), words_.end(), [&](const auto& w) { return isFlag(w, flag); }) > 1) {
+        throw UsageError(flag + " given more than once");
+    }
     for (std::size_t i = 0; i < words_.size(); ++i) {
         if (words_[i] == flag) {
             if (i + 1 >= words_.size()) throw UsageError(flag + " needs a value");
@@ -45,6 +55,7 @@ std::string CliArgs::takeCommand(const std::vector<std::string>& valueOptions) {
 
 bool CliArgs::takeFlag(const std::string& name) {
     const std::string flag = "--" + name;
+    if (std::count(words_.begin(), words_.end(), flag) > 1) throw UsageError(flag + " given more than once");
     for (std::size_t i = 0; i < words_.size(); ++i) {
         if (words_[i] == flag) {
             words_.erase(words_.begin() + static_cast<std::ptrdiff_t>(i));

@@ -2,7 +2,6 @@
 // garages without a screen.
 #include <atomic>
 #include <csignal>
-#include <memory>
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -13,17 +12,17 @@
 
 #include "app/cli_args.h"
 #include "app/cli_decode.h"
-#include "app/cli_session.h"
+#include "app/cli_link.h"
 #include "base/number_pattern.h"
 #include "ecu/measurement_cycle.h"
-#include "base/clock.h"
-#include "base/event_loop.h"
-#include "base/hex.h"
-#include "ecu/models.h"
-#include "ecu/request_table.h"
-#include "link/framing.h"
 #include "link/link.h"
 #include "link/trace.h"
+#include "proto/framing.h"
+#include "proto/hex.h"
+#include "proto/kwp_frame.h"
+#include "proto/models.h"
+#include "proto/request_table.h"
+#include "session/interface_choice.h"
 
 namespace dravio::app {
 namespace {
@@ -31,36 +30,42 @@ namespace {
 constexpr const char* kUsage = R"(Usage: dravio-cli COMMAND [OPTIONS]
 
 Commands:
-  frame [--ecu N] [--header XXXX] REQUEST
-        Print the line text sent for REQUEST (hex service bytes) with model N
-        (default 4). An empty line means nothing is sent.
+  frame [--ecu M] [--header XXXX] REQUEST
+        Print the line text sent for REQUEST (hex service bytes) with model M
+        (default 59m). An empty line means nothing is sent.
   checksum HEX
         Print the checksum of a hex message text.
-  slots [--ecu N]
-        Print the request table of model N (default 4), one slot a line:
+  slots [--ecu M]
+        Print the request table of model M (default 59m), one slot a line:
         name, request and answer length, separated by tabs.
   models
-        Print the model list: index and name.
-  demo [--ecu N]
+        Print the model list: settings number, name and command-line name.
+  demo [--ecu M]
         Run a few exchanges in demonstration mode and print the trace.
-  decode --ecu N [--fast] ANSWER...
+  decode --ecu M [--fast] ANSWER...
         Print, as one JSON object, the live values worked out from the given
-        answers (models 0-3: the one-byte answers in request order; model 4:
-        one block or fast-mode answer; model 5: the eight answers in order).
-  --interface IF [--ecu N] [--demo-answer HEX] exchange REQUEST [LENGTH] [TIMEOUT_MS]
-        Send one request through the exchange engine and print the answer
-        (an empty line when none came); no wake-up: a simulated ECU starts
-        awake. LENGTH defaults to the request table's length for that
-        request, else 8; TIMEOUT_MS to 1000. demo answers --demo-answer.
-  --interface IF --ecu N init [--trace] [--traffic]
+        answers (one-byte models: the ten answers in request order; 59m: one
+        block or fast-mode answer; obd: the eight answers in order).
+  --interface IF [--ecu M] [--init] [--length N] [--timeout MS]
+        [--demo-answer HEX] exchange REQUEST...
+        Send each request through the exchange engine in one session and print
+        one answer line each (an empty line when none came). Without --init
+        nothing but the requests goes on the line; with --init the ECU is
+        woken first as init does. The answer length defaults to the request
+        table's, else 255; the time-out to 1000 ms.
+  --interface IF [--ecu M] init [--yes]
         Initialise the link as the initialisation button does: wake-up,
         StartCommunication, identification. Prints "OK" and the
         identification, or why it failed; status 0 only when the link is up.
-  --interface IF --ecu N live [--count K] [--json] [--fast]
+  --interface IF [--ecu M] live [--count K] [--json] [--fast] [--yes]
         Initialise the link, then run the measurement cycle and print one
         line per cycle with the shown values and the cycle rate, until K
         cycles or Ctrl+C; then close the link as the program does at exit.
-        --fast asks engine speed alone (model 4), as the idle graph does.
+        --fast asks engine speed alone (59m), as the idle graph does.
+
+Models (M): a settings number 0-5 or a name: mm16 (0), mm15 (1), 15rc (2),
+  p8 (3), 59m or 5am (4), obd (5). With --interface sim:MODEL the default is
+  that model, else 59m.
 
 Interfaces (IF):
   sim[:MODEL]          a simulated ECU on a simulated cable (59m, 5am, obd,
@@ -75,10 +80,12 @@ Interfaces (IF):
 Options:
   --trace      print the trace lines as they are written
   --traffic    print every byte on the K-line, with time and direction, on stderr
+  --yes        answer the procedure's questions (turn the key off, then on)
+               at once instead of waiting for Enter
   --help       show this text
 
-Exit status: 0 on success, 1 when the interface cannot be opened or the link
-stays down, 2 on bad arguments.
+Exit status: 0 on success, 1 when the interface cannot be opened, the link
+stays down or the ECU refuses, 2 on bad arguments.
 )";
 
 void requireHex(const std::string& text, const std::string& what, bool evenLength) {
@@ -93,12 +100,9 @@ std::string upper(std::string text) {
     return text;
 }
 
-int readModel(CliArgs& args, int fallback) {
+proto::Model readModel(CliArgs& args, proto::Model fallback) {
     const auto text = args.takeOption("ecu");
-    if (!text) return fallback;
-    const int model = parseInt(*text, "--ecu");
-    if (model < 0 || model > 7) throw UsageError("--ecu must be between 0 and 7");
-    return model;
+    return text ? parseModel(*text) : fallback;
 }
 
 std::string onePositional(CliArgs& args, const char* what) {
@@ -108,32 +112,32 @@ std::string onePositional(CliArgs& args, const char* what) {
 }
 
 int commandFrame(CliArgs& args) {
-    const int model = readModel(args, 4);
-    std::string header{link::kEnteteRequeteDefaut};
+    const auto model = readModel(args, proto::Model::M59);
+    std::string header{proto::kEnteteRequeteDefaut};
     if (auto h = args.takeOption("header")) {
         requireHex(*h, "--header", true);
         if (h->size() != 4) throw UsageError("--header must be 4 hex digits (target and source address)");
         header = upper(*h);
     }
     const auto request = upper(onePositional(args, "REQUEST"));
-    requireHex(request, "REQUEST", true);
-    std::cout << link::frameRequest(request, model, header) << '\n';
+    if (const auto problem = proto::requestProblem(request, model)) throw UsageError("REQUEST: " + *problem);
+    std::cout << proto::frameRequest(request, model, header) << '\n';
     return 0;
 }
 
 int commandChecksum(CliArgs& args) {
     const auto text = onePositional(args, "HEX text");
     requireHex(text, "HEX", false);
-    std::cout << base::CalculChecksum(text) << '\n';
+    std::cout << proto::CalculChecksum(text) << '\n';
     return 0;
 }
 
 int commandSlots(CliArgs& args) {
-    const int model = readModel(args, 4);
+    const auto model = readModel(args, proto::Model::M59);
     if (!args.positionals().empty()) throw UsageError("slots takes no other argument");
-    const ecu::RequestTable table;
-    for (const auto slot : ecu::allSlots()) {
-        std::cout << ecu::slotName(slot) << '\t' << table.request(slot, model) << '\t' << table.length(slot, model)
+    const proto::RequestTable table;
+    for (const auto slot : proto::allSlots()) {
+        std::cout << proto::slotName(slot) << '\t' << table.request(slot, model) << '\t' << table.length(slot, model)
                   << '\n';
     }
     return 0;
@@ -141,118 +145,155 @@ int commandSlots(CliArgs& args) {
 
 int commandModels(CliArgs& args) {
     if (!args.positionals().empty()) throw UsageError("models takes no other argument");
-    const auto modeles = ecu::InitModeles();
-    for (int i = 0; i <= modeles.NbModeles; ++i) std::cout << i << ' ' << modeles.name(i) << '\n';
+    for (const auto& row : proto::modelTable()) {
+        // The OBD-II model is never offered by name in the options window.
+        const std::string_view name = row.name.empty() ? std::string_view("OBD-II") : row.name;
+        std::cout << proto::modelIndex(row.model) << ' ' << name << ' ' << row.cliName << '\n';
+    }
     return 0;
 }
 
 // Demonstration mode: nothing goes on the line, every request gets its canned
 // answer, and the trace shows what would have been sent.
 int commandDemo(CliArgs& args) {
-    const int model = readModel(args, 4);
+    const auto model = readModel(args, proto::Model::M59);
     if (!args.positionals().empty()) throw UsageError("demo takes no other argument");
-    base::RealClock clock;
-    base::EventLoop loop(clock);
-    link::Trace trace(clock);
-    link::Link engine(loop, trace);
-    engine.ModeDemo = true;
-    engine.TraceActive = true;
-    engine.TypeECU = static_cast<std::int16_t>(model);
-    trace.setOnLine([](std::string_view line) { std::cout << "trace  " << line << '\n' << std::flush; });
+    CliLinkOptions options;
+    options.trace = true;
+    CliLink line({session::InterfaceKind::Demo, ""}, model, options);
+    line.link().TraceActive = true;
 
-    const auto modeles = ecu::InitModeles();
-    std::cout << "Mode Demo, model " << model << " (" << modeles.name(model) << ")\n";
-    const ecu::RequestTable table;
+    std::cout << "Mode Demo, model " << proto::modelIndex(model) << " (" << proto::rowOf(model).cliName << ")\n";
+    const proto::RequestTable table;
     struct Step {
-        ecu::Slot slot;
+        proto::Slot slot;
         std::string demoAnswer;
     };
     // Canned answers shaped like a 59M's: positive answer, data, checksum.
     const auto answerFrame = [](const std::string& data) {
-        const std::string head = base::ByteToHex(0x80 + static_cast<int>(data.size() / 2)) + "F110" + data;
-        return head + base::CalculChecksum(head);
+        return proto::toHex(proto::buildKwpFrame(proto::KwpAddressing::Physical, 0xF1, 0x10, proto::fromHex(data)));
     };
     const Step steps[] = {
-        {ecu::Slot::ReqStartCom, answerFrame("C1EF8F")},
-        {ecu::Slot::ReqRegime, answerFrame("61300C1E")},
-        {ecu::Slot::ReqPresent, answerFrame("7E")},
-        {ecu::Slot::ReqStopCom, answerFrame("C2")},
+        {proto::Slot::ReqStartCom, answerFrame("C1EF8F")},
+        {proto::Slot::ReqRegime, answerFrame("61300C1E")},
+        {proto::Slot::ReqPresent, answerFrame("7E")},
+        {proto::Slot::ReqStopCom, answerFrame("C2")},
     };
     for (const auto& step : steps) {
         const auto request = table.request(step.slot, model);
         const auto length = table.length(step.slot, model);
-        std::cout << ecu::slotName(step.slot) << ": request \"" << request << "\", "
-                  << length << " bytes expected\n";
-        const auto answer = engine.EnvoieRequete(request, step.demoAnswer, length, 500);
-        std::cout << "answer " << (answer.empty() ? "(none)" : base::spacedHex(answer)) << "\n\n";
+        std::cout << proto::slotName(step.slot) << ": request \"" << request << "\", " << length
+                  << " bytes expected\n";
+        const auto answer = line.exchange(request, step.demoAnswer, length, 500);
+        std::cout << "answer " << (answer.empty() ? "(none)" : proto::spacedHex(answer)) << "\n\n";
     }
     return 0;
 }
 
-std::int16_t defaultLength(const std::string& request, int model) {
-    const ecu::RequestTable table;
-    for (const auto slot : ecu::allSlots()) {
+std::int16_t defaultLength(const std::string& request, proto::Model model) {
+    const proto::RequestTable table;
+    for (const auto slot : proto::allSlots()) {
         if (!request.empty() && table.request(slot, model) == request) return table.length(slot, model);
     }
-    return 8;
+    return 255;
 }
 
-SessionOptions sessionOptions(CliArgs& args, bool awake) {
-    SessionOptions options;
-    options.awake = awake;
-    if (args.takeFlag("trace")) {
-        options.traceLine = [](std::string_view line) { std::cout << "trace  " << line << '\n' << std::flush; };
+struct LinkArgs {
+    session::InterfaceChoice choice;
+    proto::Model model = proto::Model::M59;
+    CliLinkOptions options;
+};
+
+// --interface, --ecu (defaulting to the simulated model), --trace, --traffic, --yes.
+LinkArgs linkArgs(CliArgs& args, const std::optional<std::string>& interface, const std::string& command) {
+    if (!interface) {
+        throw UsageError(command + " needs --interface sim[:MODEL], tty:PATH, elm:PATH, ftdi[:DESCRIPTION] or demo");
     }
-    if (args.takeFlag("traffic")) {
-        options.trafficLine = [](const std::string& line) { std::cerr << "line   " << line << '\n' << std::flush; };
+    LinkArgs link;
+    std::string error;
+    const auto choice = session::InterfaceChoice::parse(*interface, error);
+    if (!choice) throw UsageError(error);
+    link.choice = *choice;
+    std::optional<proto::Model> simulated;
+    if (choice->kind == session::InterfaceKind::Simulator && !choice->detail.empty()) {
+        simulated = proto::modelFromCliName(choice->detail);
+        if (!simulated) {
+            throw UsageError("unknown simulated model '" + choice->detail + "' (59m, 5am, obd, mm16, mm15, 15rc, p8)");
+        }
     }
-    return options;
+    link.model = readModel(args, simulated.value_or(proto::Model::M59));
+    link.options.trace = args.takeFlag("trace");
+    link.options.traffic = args.takeFlag("traffic");
+    link.options.yes = args.takeFlag("yes");
+    return link;
 }
 
-// One request through the exchange engine, on the interface named; no wake-up.
+// A negative answer to StartCommunication, as the trace decoded it.
+std::optional<std::string> refusal(const link::Trace& trace) {
+    for (const auto& line : trace.lines()) {
+        if (line.rfind("Nack : 81", 0) == 0) return line;
+    }
+    return std::nullopt;
+}
+
+// The initialisation button; prints "OK" and the identification, or why not.
+bool initialiseAndSay(CliLink& line) {
+    const bool up = line.initialise();
+    if (const auto nack = refusal(line.link().trace())) {
+        std::cout << "StartCommunication refused: " << *nack << '\n' << std::flush;
+        return false;
+    }
+    if (!up) {
+        std::cout << line.session().failure() << '\n' << std::flush;
+        return false;
+    }
+    std::cout << "OK\n" << line.session().identification() << '\n' << std::flush;
+    return true;
+}
+
+// Requests through the exchange engine, on the interface named, in one session.
 int commandExchange(CliArgs& args, const std::optional<std::string>& interface) {
-    const int model = readModel(args, 4);
+    auto link = linkArgs(args, interface, "exchange");
+    const bool init = args.takeFlag("init");
     const auto demoAnswer = args.takeOption("demo-answer");
-    if (!interface) throw UsageError("exchange needs --interface sim[:MODEL], tty:PATH, elm:PATH, ftdi or demo");
-    auto options = sessionOptions(args, true);
-    const auto words = args.positionals();
-    if (words.empty() || words.size() > 3) throw UsageError("exchange takes REQUEST [LENGTH] [TIMEOUT_MS]");
-    const std::string request = upper(words[0]);
-    requireHex(request, "REQUEST", true);
-    std::int16_t length = defaultLength(request, model);
-    if (words.size() >= 2) {
-        const int n = parseInt(words[1], "LENGTH");
-        if (n < 0 || n > 255) throw UsageError("LENGTH must be between 0 and 255");
+    std::optional<std::int16_t> length;
+    if (const auto text = args.takeOption("length")) {
+        const int n = parseInt(*text, "--length");
+        if (n < 0 || n > 255) throw UsageError("--length must be between 0 and 255");
         length = static_cast<std::int16_t>(n);
     }
     std::int16_t timeout = 1000;
-    if (words.size() == 3) {
-        const int n = parseInt(words[2], "TIMEOUT_MS");
-        if (n < 1 || n > 32767) throw UsageError("TIMEOUT_MS must be between 1 and 32767");
+    if (const auto text = args.takeOption("timeout")) {
+        const int n = parseInt(*text, "--timeout");
+        if (n < 1 || n > 32767) throw UsageError("--timeout must be between 1 and 32767");
         timeout = static_cast<std::int16_t>(n);
     }
+    auto requests = args.positionals();
+    if (requests.empty()) throw UsageError("exchange takes at least one REQUEST");
+    for (auto& request : requests) {
+        request = upper(request);
+        if (const auto problem = proto::requestProblem(request, link.model)) throw UsageError("REQUEST: " + *problem);
+    }
     if (demoAnswer) requireHex(*demoAnswer, "--demo-answer", true);
-    const auto spec = InterfaceSpec::parse(*interface);
-    CliSession session(spec, model, std::move(options));
-    const std::string answer =
-        session.link().EnvoieRequete(request, demoAnswer ? upper(*demoAnswer) : "", length, timeout);
-    std::cout << answer << '\n' << std::flush;
+    link.options.awake = !init;
+    CliLink line(link.choice, link.model, link.options);
+    if (init && !initialiseAndSay(line)) return 1;
+    for (const auto& request : requests) {
+        const auto answer = line.exchange(request, demoAnswer ? upper(*demoAnswer) : "",
+                                          length.value_or(defaultLength(request, link.model)), timeout);
+        std::cout << answer << '\n' << std::flush;
+    }
+    line.close();
     return 0;
 }
 
 // The initialisation button: wake-up, identification; status 0 only with the link up.
 int commandInit(CliArgs& args, const std::optional<std::string>& interface) {
-    const int model = readModel(args, 4);
-    if (!interface) throw UsageError("init needs --interface sim[:MODEL], tty:PATH, elm:PATH, ftdi[:DESCRIPTION] or demo");
-    auto options = sessionOptions(args, false);
+    auto link = linkArgs(args, interface, "init");
     if (!args.positionals().empty()) throw UsageError("init takes no other argument");
-    const auto spec = InterfaceSpec::parse(*interface);
-    CliSession session(spec, model, std::move(options));
-    const bool up = session.initialise();
-    std::cout << (up ? std::string("OK") : session.failure()) << '\n';
-    if (up) std::cout << session.identification() << '\n';
-    std::cout << std::flush;
-    session.close();
+    CliLink line(link.choice, link.model, link.options);
+    const bool up = initialiseAndSay(line);
+    line.close();
     return up ? 0 : 1;
 }
 
@@ -263,8 +304,7 @@ void onInterrupt(int) { interrupted = true; }
 
 // The measurement cycle on the command line: one line per cycle.
 int commandLive(CliArgs& args, const std::optional<std::string>& interface) {
-    const int model = readModel(args, 4);
-    if (!interface) throw UsageError("live needs --interface sim[:MODEL], tty:PATH, elm:PATH, ftdi[:DESCRIPTION] or demo");
+    auto link = linkArgs(args, interface, "live");
     int count = 0;
     if (const auto text = args.takeOption("count")) {
         count = parseInt(*text, "--count");
@@ -272,51 +312,48 @@ int commandLive(CliArgs& args, const std::optional<std::string>& interface) {
     }
     const bool json = args.takeFlag("json");
     const bool fast = args.takeFlag("fast");
-    auto options = sessionOptions(args, false);
     if (!args.positionals().empty()) throw UsageError("live takes no other argument");
-    const auto spec = InterfaceSpec::parse(*interface);
-    CliSession session(spec, model, std::move(options));
-    if (!session.initialise()) {
-        std::cout << session.failure() << '\n' << std::flush;
-        return 1;
-    }
-    std::cout << "OK " << session.identification() << '\n' << std::flush;
+    CliLink line(link.choice, link.model, link.options);
+    if (!initialiseAndSay(line)) return 1;
 
     interrupted = false;
     std::signal(SIGINT, onInterrupt);
     std::signal(SIGTERM, onInterrupt);
-    ecu::CycleSettings settings;
-    ecu::CycleHooks hooks;
     int cycles = 0;
     double previous = 0;
-    std::unique_ptr<ecu::MeasurementCycle> cycle;
-    base::ViewState& view = session.view();
-    hooks.onRecord = [&](const ecu::CycleRecord& r) {
+    auto& session = line.session();
+    const base::ViewState& view = session.view();
+    line.onRecord([&](const ecu::CycleRecord& r) {
         ++cycles;
         const double dt = r.secondes - previous;
         previous = r.secondes;
         const double hz = dt > 0 ? 1.0 / dt : 0.0;
         if (json) {
             std::cout << "{\"cycle\":" << cycles << ",\"t\":" << base::fixedDecimals(r.secondes, 3)
-                      << ",\"Regime\":" << base::fixedDecimals(r.Regime, 0) << ",\"Papillon\":" << base::fixedDecimals(r.Papillon, 1)
-                      << ",\"Injection\":" << base::fixedDecimals(r.Injection, 2) << ",\"AvanceVal\":" << base::fixedDecimals(r.AvanceVal, 1)
-                      << ",\"PressionVal\":" << base::fixedDecimals(r.PressionVal, 0) << ",\"TempAir\":" << base::fixedDecimals(r.TempAir, 1)
-                      << ",\"TempEau\":" << base::fixedDecimals(r.TempEau, 1) << ",\"TensionVal\":" << base::fixedDecimals(r.TensionVal, 1)
+                      << ",\"Regime\":" << base::fixedDecimals(r.Regime, 0)
+                      << ",\"Papillon\":" << base::fixedDecimals(r.Papillon, 1)
+                      << ",\"Injection\":" << base::fixedDecimals(r.Injection, 2)
+                      << ",\"AvanceVal\":" << base::fixedDecimals(r.AvanceVal, 1)
+                      << ",\"PressionVal\":" << base::fixedDecimals(r.PressionVal, 0)
+                      << ",\"TempAir\":" << base::fixedDecimals(r.TempAir, 1)
+                      << ",\"TempEau\":" << base::fixedDecimals(r.TempEau, 1)
+                      << ",\"TensionVal\":" << base::fixedDecimals(r.TensionVal, 1)
                       << ",\"Hz\":" << base::fixedDecimals(hz, 1) << "}\n";
         } else {
-            std::cout << "RMP " << view.text("Rmp") << "  Gaz " << view.text("Potar") << "  Inj " << view.text("Injection")
-                      << "  Av " << view.text("Avance") << "  P " << view.text("Pression") << "  Air " << view.text("Air")
-                      << "  Mot " << view.text("Eau") << "  Bat " << view.text("Tension") << "  ("
-                      << base::fixedDecimals(hz, 1) << " Hz)\n";
+            std::cout << "RMP " << view.text("Rmp") << "  Gaz " << view.text("Potar") << "  Inj "
+                      << view.text("Injection") << "  Av " << view.text("Avance") << "  P " << view.text("Pression")
+                      << "  Air " << view.text("Air") << "  Mot " << view.text("Eau") << "  Bat "
+                      << view.text("Tension") << "  (" << base::fixedDecimals(hz, 1) << " Hz)\n";
         }
         std::cout << std::flush;
-        if ((count > 0 && cycles >= count) || interrupted) cycle->StopMesures = true;
-    };
-    cycle = std::make_unique<ecu::MeasurementCycle>(session.link(), view, settings, hooks);
-    cycle->fastMode = [fast] { return fast; };
-    cycle->cdparametre_Click();
-    session.close();
-    return cycle->NbRates >= 2 && (count == 0 || cycles < count) && !interrupted ? 1 : 0;
+        if ((count > 0 && cycles >= count) || interrupted) session.stopMeasuring();
+    });
+    if (fast) session.setChecked("chgraph", true);
+    session.parametre();
+    const bool failed = session.cycle().NbRates >= 2 && (count == 0 || cycles < count) && !interrupted;
+    line.close();
+    if (failed) std::cerr << "dravio-cli: the ECU stopped answering\n";
+    return failed ? 1 : 0;
 }
 
 int run(int argc, char** argv) {
@@ -325,7 +362,8 @@ int run(int argc, char** argv) {
         std::cout << kUsage;
         return argc < 2 ? 2 : 0;
     }
-    const std::string command = args.takeCommand({"ecu", "header", "interface", "demo-answer", "count"});
+    const std::string command =
+        args.takeCommand({"ecu", "header", "interface", "demo-answer", "count", "length", "timeout"});
     const auto interface = args.takeOption("interface");
     if (interface && command != "exchange" && command != "init" && command != "live") {
         throw UsageError("--interface only goes with exchange, init and live");

@@ -6,7 +6,6 @@
 namespace dravio::ecu {
 namespace {
 
-constexpr int kModelM59 = 4;
 constexpr double kAttente = 0.08;
 constexpr std::int16_t kFastTimeoutMs = 500;
 constexpr std::int16_t kBlockTimeoutMs = 800;
@@ -30,13 +29,13 @@ std::optional<std::size_t> blockStart(std::string_view answer, std::string_view 
 
 }  // namespace
 
-MeasureRequest kwpRequest(bool fastMode, std::string_view enteteReponse, const RequestTable& table) {
-    const Slot slot = fastMode ? Slot::ReqRegime : Slot::ReqBloc;
+MeasureRequest kwpRequest(bool fastMode, std::string_view enteteReponse, const proto::RequestTable& table) {
+    const proto::Slot slot = fastMode ? proto::Slot::ReqRegime : proto::Slot::ReqBloc;
     MeasureRequest request;
     request.field = fastMode ? MeasureField::FastRegime : MeasureField::Block;
     request.channel = Channel::Regime;
-    request.requete = table.request(slot, kModelM59);
-    request.longueur = table.length(slot, kModelM59);
+    request.requete = table.request(slot, proto::Model::M59);
+    request.longueur = table.length(slot, proto::Model::M59);
     request.reponseDemo = fastMode ? text("84", enteteReponse, "61300320AA")
                                    : text("96", enteteReponse, "61A007C603F2003D00390029010C0089013C068E9C403C");
     request.delaiMs = fastMode ? kFastTimeoutMs : kBlockTimeoutMs;

@@ -5,12 +5,12 @@
 #include <string_view>
 
 #include "ecu/mesures.h"
-#include "ecu/request_table.h"
+#include "proto/request_table.h"
 
 namespace dravio::ecu {
 
 // The one request of a model-4 cycle: ReqRegime in fast mode, ReqBloc otherwise.
-MeasureRequest kwpRequest(bool fastMode, std::string_view enteteReponse, const RequestTable& table = {});
+MeasureRequest kwpRequest(bool fastMode, std::string_view enteteReponse, const proto::RequestTable& table = {});
 
 // Engine speed from a fast-mode answer; every other value but lambda becomes 0.
 // A missing or foreign answer gives 0 RPM.

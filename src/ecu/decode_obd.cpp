@@ -7,7 +7,6 @@
 namespace dravio::ecu {
 namespace {
 
-constexpr int kModelObd = 5;
 constexpr double kAttente = 0.06;
 constexpr std::int16_t kTimeoutMs = 1000;
 
@@ -17,7 +16,7 @@ constexpr std::size_t kDataOffset = 10;
 struct ObdRow {
     MeasureField field;
     Channel channel;
-    Slot slot;
+    proto::Slot slot;
     std::string_view demoLead;  // bytes the adapter may put before the frame
     std::string_view format;
     std::string_view service;   // 0x41 and the parameter
@@ -25,14 +24,14 @@ struct ObdRow {
 };
 
 constexpr ObdRow kRows[] = {
-    {MeasureField::ObdRegime, Channel::Regime, Slot::ReqRegime, "FE", "84", "410C", "0000D2"},
-    {MeasureField::ObdLoad, Channel::Injection, Slot::ReqCharge, "FE", "83", "4104", "15C9"},
-    {MeasureField::ObdThrottle, Channel::Potar, Slot::ReqPapillon, "", "84", "4111", "00885F"},
-    {MeasureField::ObdEngineTemperature, Channel::Eau, Slot::ReqTempEau, "FE", "83", "4105", "4711"},
-    {MeasureField::ObdAirTemperature, Channel::Air, Slot::ReqTempAir, "FE", "83", "410F", "4519"},
-    {MeasureField::ObdAirMass, Channel::Avance, Slot::ReqMasseAir, "FE", "84", "4110", "00774D"},
-    {MeasureField::ObdSpeed, Channel::Tension, Slot::ReqVitesse, "FE", "83", "410D", "00D2"},
-    {MeasureField::ObdPressure, Channel::Pression, Slot::ReqPression, "FE", "83", "410B", "6333"},
+    {MeasureField::ObdRegime, Channel::Regime, proto::Slot::ReqRegime, "FE", "84", "410C", "0000D2"},
+    {MeasureField::ObdLoad, Channel::Injection, proto::Slot::ReqCharge, "FE", "83", "4104", "15C9"},
+    {MeasureField::ObdThrottle, Channel::Potar, proto::Slot::ReqPapillon, "", "84", "4111", "00885F"},
+    {MeasureField::ObdEngineTemperature, Channel::Eau, proto::Slot::ReqTempEau, "FE", "83", "4105", "4711"},
+    {MeasureField::ObdAirTemperature, Channel::Air, proto::Slot::ReqTempAir, "FE", "83", "410F", "4519"},
+    {MeasureField::ObdAirMass, Channel::Avance, proto::Slot::ReqMasseAir, "FE", "84", "4110", "00774D"},
+    {MeasureField::ObdSpeed, Channel::Tension, proto::Slot::ReqVitesse, "FE", "83", "410D", "00D2"},
+    {MeasureField::ObdPressure, Channel::Pression, proto::Slot::ReqPression, "FE", "83", "410B", "6333"},
 };
 
 std::string header(const ObdRow& row, std::string_view enteteReponse) {
@@ -80,15 +79,15 @@ double convert(MeasureField field, Data d) {
 }  // namespace
 
 std::vector<MeasureRequest> obdRequests(const MeasureChannels& channels, std::string_view enteteReponse,
-                                        const RequestTable& table) {
+                                        const proto::RequestTable& table) {
     std::vector<MeasureRequest> requests;
     for (const auto& row : kRows) {
         if (!isOn(channels, row.channel)) continue;
         MeasureRequest request;
         request.field = row.field;
         request.channel = row.channel;
-        request.requete = table.request(row.slot, kModelObd);
-        request.longueur = table.length(row.slot, kModelObd);
+        request.requete = table.request(row.slot, proto::Model::Obd);
+        request.longueur = table.length(row.slot, proto::Model::Obd);
         request.reponseDemo = std::string(row.demoLead) + header(row, enteteReponse) + std::string(row.demoData);
         request.delaiMs = kTimeoutMs;
         request.attenteAvant = kAttente;

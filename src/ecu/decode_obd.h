@@ -7,13 +7,13 @@
 #include <vector>
 
 #include "ecu/mesures.h"
-#include "ecu/request_table.h"
+#include "proto/request_table.h"
 
 namespace dravio::ecu {
 
 // The requests of one cycle in their order; channels that are off are left out.
 std::vector<MeasureRequest> obdRequests(const MeasureChannels& channels, std::string_view enteteReponse,
-                                        const RequestTable& table = {});
+                                        const proto::RequestTable& table = {});
 
 // Sets the values whose answers are present. An answer without its header gives
 // 0 for its value; without the engine-speed header all eight values become 0

@@ -8,7 +8,6 @@
 namespace dravio::ecu {
 namespace {
 
-constexpr int kModelP8 = 3;
 constexpr std::int16_t kPeriodTimeoutMs = 1000;
 constexpr std::int16_t kTimeoutMs = 100;
 constexpr float kRegimeMax = 10000;
@@ -43,7 +42,6 @@ std::optional<std::uint8_t> byteOf(std::span<const MeasureAnswer> answers, Measu
 
 }  // namespace
 
-bool isOneByteModel(int typeEcu) { return typeEcu >= 0 && typeEcu <= kModelP8; }
 
 std::vector<MeasureRequest> oneByteRequests(const MeasureChannels& channels) {
     std::vector<MeasureRequest> requests;
@@ -54,7 +52,7 @@ std::vector<MeasureRequest> oneByteRequests(const MeasureChannels& channels) {
     return requests;
 }
 
-OneByteDecoder::OneByteDecoder(int typeEcu, TpsRatio tps) : p8_(typeEcu == kModelP8), tps_(tps) {}
+OneByteDecoder::OneByteDecoder(proto::Model model, TpsRatio tps) : p8_(model == proto::Model::P8), tps_(tps) {}
 
 TpsDisplay OneByteDecoder::decode(std::span<const MeasureAnswer> answers, Mesures& m) {
     TpsDisplay display;

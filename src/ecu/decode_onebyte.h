@@ -1,5 +1,5 @@
-// ecu: live values of the one-byte models (0-2 "MM16", "MM15", "15RC" and
-// 3 "P8"): one command byte per request, one data byte per answer.
+// ecu: live values of the one-byte models ("MM16", "MM15", "15RC" and "P8"):
+// one command byte per request, one data byte per answer.
 #pragma once
 
 #include <cstdint>
@@ -7,10 +7,9 @@
 #include <vector>
 
 #include "ecu/mesures.h"
+#include "proto/models.h"
 
 namespace dravio::ecu {
-
-bool isOneByteModel(int typeEcu);
 
 // Throttle sensor supply (TPS/mVolt) and the step count it gives (TPS/Steep).
 struct TpsRatio {
@@ -23,8 +22,8 @@ std::vector<MeasureRequest> oneByteRequests(const MeasureChannels& channels);
 
 class OneByteDecoder {
 public:
-    // `typeEcu` 3 is the P8 with its own constants; any other value decodes as 0-2.
-    explicit OneByteDecoder(int typeEcu, TpsRatio tps = {});
+    // The P8 has its own constants; the other one-byte models share theirs.
+    explicit OneByteDecoder(proto::Model model, TpsRatio tps = {});
 
     // Sets the values whose answers are present; a present but empty or garbled
     // answer reads as byte 0.

@@ -8,31 +8,38 @@
 namespace dravio::ecu {
 namespace {
 
-constexpr int kModelM59 = 4;
-constexpr int kModelObd = 5;
 
 }  // namespace
 
-MeasureDecoder::MeasureDecoder(int typeEcu, std::string enteteReponse, TpsRatio tps)
-    : typeEcu_(typeEcu), enteteReponse_(std::move(enteteReponse)), oneByte_(typeEcu, tps) {}
+MeasureDecoder::MeasureDecoder(proto::Model model, std::string enteteReponse, TpsRatio tps)
+    : model_(model), enteteReponse_(std::move(enteteReponse)), oneByte_(model, tps) {}
 
 std::vector<MeasureRequest> MeasureDecoder::requests(const MeasureChannels& channels, bool fastMode) const {
-    if (isOneByteModel(typeEcu_)) return oneByteRequests(channels);
-    if (typeEcu_ == kModelM59) return {kwpRequest(fastMode, enteteReponse_, table_)};
-    if (typeEcu_ == kModelObd) return obdRequests(channels, enteteReponse_, table_);
+    switch (proto::rowOf(model_).decoder) {
+        case proto::LiveDecoder::OneByte:
+            return oneByteRequests(channels);
+        case proto::LiveDecoder::LocalIdentifier:
+            return {kwpRequest(fastMode, enteteReponse_, table_)};
+        case proto::LiveDecoder::ObdService01:
+            return obdRequests(channels, enteteReponse_, table_);
+    }
     return {};
 }
 
 TpsDisplay MeasureDecoder::decode(std::span<const MeasureAnswer> answers, Mesures& m) {
-    if (isOneByteModel(typeEcu_)) return oneByte_.decode(answers, m);
-    if (typeEcu_ == kModelM59) {
-        if (const auto fast = findAnswer(answers, MeasureField::FastRegime)) {
-            decodeFastRegime(*fast, enteteReponse_, m);
-        } else if (const auto block = findAnswer(answers, MeasureField::Block)) {
-            decodeBlock(*block, enteteReponse_, m);
-        }
-    } else if (typeEcu_ == kModelObd) {
-        decodeObd(answers, enteteReponse_, m);
+    switch (proto::rowOf(model_).decoder) {
+        case proto::LiveDecoder::OneByte:
+            return oneByte_.decode(answers, m);
+        case proto::LiveDecoder::LocalIdentifier:
+            if (const auto fast = findAnswer(answers, MeasureField::FastRegime)) {
+                decodeFastRegime(*fast, enteteReponse_, m);
+            } else if (const auto block = findAnswer(answers, MeasureField::Block)) {
+                decodeBlock(*block, enteteReponse_, m);
+            }
+            break;
+        case proto::LiveDecoder::ObdService01:
+            decodeObd(answers, enteteReponse_, m);
+            break;
     }
     return {};
 }
@@ -54,13 +61,12 @@ TpsDisplay MeasureDecoder::poll(const Exchange& envoieRequete, const Wait& atten
     return decode(answers, m);
 }
 
-Mesures decodeAnswersInOrder(int typeEcu, bool fastMode, std::span<const std::string> answers,
+Mesures decodeAnswersInOrder(proto::Model model, bool fastMode, std::span<const std::string> answers,
                              std::string_view enteteReponse) {
-    if (typeEcu < 0 || typeEcu > kModelObd) throw std::invalid_argument("model has no live values");
-    MeasureDecoder decoder(typeEcu, std::string(enteteReponse));
+    MeasureDecoder decoder(model, std::string(enteteReponse));
     const auto list = decoder.requests(MeasureChannels{}, fastMode);
     if (answers.size() != list.size()) {
-        throw std::invalid_argument("model " + std::to_string(typeEcu) + " needs " + std::to_string(list.size()) +
+        throw std::invalid_argument(std::string(proto::rowOf(model).cliName) + " needs " + std::to_string(list.size()) +
                                     " answer" + (list.size() == 1 ? "" : "s"));
     }
     std::vector<MeasureAnswer> paired;

@@ -13,16 +13,16 @@
 #include "ecu/decode_onebyte.h"
 #include "ecu/exchange.h"
 #include "ecu/mesures.h"
-#include "ecu/request_table.h"
+#include "proto/request_table.h"
 
 namespace dravio::ecu {
 
 class MeasureDecoder {
 public:
     // `enteteReponse` is the link's answer address pair ("F110").
-    MeasureDecoder(int typeEcu, std::string enteteReponse, TpsRatio tps = {});
+    MeasureDecoder(proto::Model model, std::string enteteReponse, TpsRatio tps = {});
 
-    int typeEcu() const { return typeEcu_; }
+    proto::Model model() const { return model_; }
 
     // Model 0-3: one-byte requests of the channels that are on; model 4: the
     // block, or engine speed alone in `fastMode`; model 5: one OBD-II parameter
@@ -41,16 +41,16 @@ public:
     std::uint8_t PrecedentHaut() const { return oneByte_.PrecedentHaut(); }
 
 private:
-    int typeEcu_;
+    proto::Model model_;
     std::string enteteReponse_;
-    RequestTable table_;
+    proto::RequestTable table_;
     OneByteDecoder oneByte_;
 };
 
 // Decodes answers given in request order for every channel on, as one cycle
 // would have received them: ten for models 0-3, one for model 4, eight for
 // model 5. Throws std::invalid_argument for another count or a model above 5.
-Mesures decodeAnswersInOrder(int typeEcu, bool fastMode, std::span<const std::string> answers,
+Mesures decodeAnswersInOrder(proto::Model model, bool fastMode, std::span<const std::string> answers,
                              std::string_view enteteReponse);
 
 }  // namespace dravio::ecu

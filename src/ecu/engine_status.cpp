@@ -1,7 +1,7 @@
 #include "ecu/engine_status.h"
 
 #include "ecu/mesures.h"
-#include "link/answer.h"
+#include "proto/answer.h"
 
 namespace dravio::ecu {
 namespace {
@@ -40,7 +40,7 @@ void EngineStatus::showStatusBlock(std::string_view answer) {
     const auto data = [&](std::size_t k) { return pairAt(answer, kStatusData + 2 * k); };
 
     view_.setText("txStatutMotor", engineStateText(data(4)));
-    view_.setText("txModeMotor", modeText(link::midText(answer, kStatusData + 2 * 5, 4)));
+    view_.setText("txModeMotor", modeText(proto::midText(answer, kStatusData + 2 * 5, 4)));
 
     // Each field shows "N/A" first; only the listed values overwrite it.
     for (const char* field : {"txBequille", "txEmbrayage", "txTPS", "txRunStop", "txDemarrage"})

@@ -93,20 +93,20 @@ void MeasurementCycle::cdparametre_Click() {
 
 void MeasurementCycle::setUp() {
     m_ = Mesures{};
-    if (!decoder_ || decoder_->typeEcu() != link_.TypeECU) decoder_.emplace(link_.TypeECU, link_.EnteteReponse);
+    if (!decoder_ || decoder_->model() != link_.TypeECU) decoder_.emplace(link_.TypeECU, link_.EnteteReponse);
     timer_.Start();
     lastReading_ = 0;
     CompteurCycles = 0;
     NbRates = 0;
     if (link_.ModeDemo) view_.setText("lbPanel3", "Démo");
-    const int model = link_.TypeECU;
-    if (model == 1 || model == 2) {
+    const proto::Model model = link_.TypeECU;
+    if (model == proto::Model::MM15 || model == proto::Model::RC15) {
         view_.setVisible("mnTrimmer", false);
         view_.setEnabled("cdTrimer15", false);
     }
     MesuresArretees = false;
     link_.Timer_present().setEnabled(false);
-    if (model == 4) {
+    if (model == proto::Model::M59) {
         view_.setVisible("FrChgTrimmer", settings_.Trimmer);
         view_.setVisible("mnTrimmer", settings_.Trimmer);
         if (!TrimmerInitial && hooks_.GetTrimmerInitial) TrimmerInitial = hooks_.GetTrimmerInitial();
@@ -114,7 +114,7 @@ void MeasurementCycle::setUp() {
         view_.setText("cdTrimmer", text(174, "Reset to ") + initial);
         if (link_.ModeDemo && TrimmerInitial) view_.setValue("HScrollTrimmer", *TrimmerInitial);
     }
-    if (model == 5) {
+    if (model == proto::Model::Obd) {
         view_.setText("Frinject", "LOAD %");
         view_.setText("Fravance", "Mass Air cg/s");
         view_.setText("Frbatterie", "Speed");
@@ -131,7 +131,7 @@ void MeasurementCycle::tearDown() {
     MesuresArretees = true;
     link_.Timer_present().setEnabled(true);
     view_.setVisible("FrChgTrimmer", false);
-    if (link_.TypeECU == 1 || link_.TypeECU == 2) {
+    if (link_.TypeECU == proto::Model::MM15 || link_.TypeECU == proto::Model::RC15) {
         view_.setVisible("mnTrimmer", true);
         view_.setEnabled("cdTrimer15", true);
     }
@@ -158,9 +158,9 @@ void MeasurementCycle::cycle() {
 
 void MeasurementCycle::iteration() {
     ++cyclesRun_;
-    if (!decoder_ || decoder_->typeEcu() != link_.TypeECU) decoder_.emplace(link_.TypeECU, link_.EnteteReponse);
+    if (!decoder_ || decoder_->model() != link_.TypeECU) decoder_.emplace(link_.TypeECU, link_.EnteteReponse);
     const auto on = channels();
-    const bool fast = link_.TypeECU == 4 && fastMode && fastMode();
+    const bool fast = link_.TypeECU == proto::Model::M59 && fastMode && fastMode();
 
     // Live values.
     const Exchange exchange = [this](std::string_view requete, std::string_view demo, std::int16_t longueur,
@@ -169,7 +169,7 @@ void MeasurementCycle::iteration() {
     const auto tps = decoder_->poll(exchange, wait, on, fast, m_);
     if (tps.lbLsbTPS) view_.setText("lbLsbTPS", *tps.lbLsbTPS);
     if (tps.lbTPSVolt) view_.setText("lbTPSVolt", *tps.lbTPSVolt);
-    if (link_.TypeECU == 4 && hooks_.afterPoll) hooks_.afterPoll();
+    if (link_.TypeECU == proto::Model::M59 && hooks_.afterPoll) hooks_.afterPoll();
 
     // Engine speed.
     if (link_.ModeDemo) m_.Regime = static_cast<float>(std::floor(5000.0 * random() + 1.0) + 990.0);
@@ -260,7 +260,7 @@ void MeasurementCycle::frameDoubleClick(const std::string& frame) {
         view_.setEnabled(f.label, now);
         if (std::string(f.label) == "Potar") {
             view_.setEnabled("frTPS", now);
-            view_.setVisible("frTPS", now && link_.TypeECU >= 0 && link_.TypeECU <= 2);
+            view_.setVisible("frTPS", now && proto::isOneByte(link_.TypeECU) && link_.TypeECU != proto::Model::P8);
         }
         if (!now) view_.setText(f.label, kOff);
         if (hooks_.EcritConfig) hooks_.EcritConfig();

@@ -1,7 +1,7 @@
 #include "ecu/mesures.h"
 
-#include "base/hex.h"
-#include "link/answer.h"
+#include "proto/hex.h"
+#include "proto/answer.h"
 
 namespace dravio::ecu {
 
@@ -27,7 +27,7 @@ std::optional<std::string_view> findAnswer(std::span<const MeasureAnswer> answer
 }
 
 std::uint8_t pairAt(std::string_view answer, std::size_t position) {
-    return base::HexToByte(link::midText(answer, position, 2));
+    return proto::HexToByte(proto::midText(answer, position, 2));
 }
 
 }  // namespace dravio::ecu

@@ -2,13 +2,12 @@
 
 #include <cstdio>
 
-#include "base/hex.h"
+#include "proto/hex.h"
 #include "ecu/mesures.h"
 
 namespace dravio::ecu {
 namespace {
 
-constexpr int kModelM59 = 4;
 constexpr double kAttente = 0.06;
 constexpr double kAttenteApresSauve = 0.5;
 
@@ -24,8 +23,8 @@ int trimmerToByte(int value) { return value < 0 ? value + 256 : value; }
 
 int trimmerFromByte(int byte) { return byte > 128 ? byte - 256 : byte; }
 
-LiveTrimmer::LiveTrimmer(base::ViewState& frmparam, LiveHooks hooks, int typeEcu, std::string enteteReponse)
-    : view_(frmparam), hooks_(std::move(hooks)), typeEcu_(typeEcu), enteteReponse_(std::move(enteteReponse)) {}
+LiveTrimmer::LiveTrimmer(base::ViewState& frmparam, LiveHooks hooks, proto::Model model, std::string enteteReponse)
+    : view_(frmparam), hooks_(std::move(hooks)), model_(model), enteteReponse_(std::move(enteteReponse)) {}
 
 std::string LiveTrimmer::GetResourceString(int id, const std::string& french) const {
     return hooks_.GetResourceString ? hooks_.GetResourceString(id, french) : french;
@@ -70,18 +69,18 @@ void LiveTrimmer::GestionTrimmer(float regime) {
 }
 
 int LiveTrimmer::readEcuValue() {
-    if (typeEcu_ == 1 || typeEcu_ == 2) {
+    if (model_ == proto::Model::MM15 || model_ == proto::Model::RC15) {
         // The one-byte units answer the trimmer offset by 128.
         const std::string answer = exchange("0F", "80", 1, 300);
         return pairAt(answer, 0) - 128;
     }
-    if (typeEcu_ != kModelM59) return 0;
+    if (model_ != proto::Model::M59) return 0;
     // In demonstration the unit seems to have taken the scroll value already.
     std::string demo = "83" + enteteReponse_ + "613D0925";
-    demo.replace(10, 2, base::ByteToHex(scrollValue()));
+    demo.replace(10, 2, proto::ByteToHex(scrollValue()));
     wait(kAttente);
-    const std::string answer = exchange(table_.request(Slot::ReqTrimLit, kModelM59), demo,
-                                        table_.length(Slot::ReqTrimLit, kModelM59), 800);
+    const std::string answer = exchange(table_.request(proto::Slot::ReqTrimLit, proto::Model::M59), demo,
+                                        table_.length(proto::Slot::ReqTrimLit, proto::Model::M59), 800);
     int v = 0;
     const auto p = answer.find("83" + enteteReponse_ + "613D");
     if (p != std::string::npos) v = trimmerFromByte(pairAt(answer, p + 10));
@@ -91,7 +90,7 @@ int LiveTrimmer::readEcuValue() {
 
 void LiveTrimmer::SetcdTrimmer(float& regime) {
     if (view_["chMoteur"].checked.value_or(false)) regime = 0;
-    if (typeEcu_ == kModelM59) {
+    if (model_ == proto::Model::M59) {
         const bool running = regime >= kTrimmerMinRegime;
         view_.setEnabled("FrChgTrimmer", running);
         view_.setEnabled("mnTrimmer", running);
@@ -108,12 +107,12 @@ void LiveTrimmer::SetTrimmer(int lue) {
         HScrollTrimmerChange(255);
         return;
     }
-    if (typeEcu_ != kModelM59) return;
-    const std::string digits = base::ByteToHex(s);
+    if (model_ != proto::Model::M59) return;
+    const std::string digits = proto::ByteToHex(s);
     const std::string positive = "84" + enteteReponse_ + "701507";
     wait(kAttente);
-    const std::string answer = exchange(table_.request(Slot::ReqTrimAjuste, kModelM59) + digits, positive + digits,
-                                        table_.length(Slot::ReqTrimAjuste, kModelM59), 10000);
+    const std::string answer = exchange(table_.request(proto::Slot::ReqTrimAjuste, proto::Model::M59) + digits, positive + digits,
+                                        table_.length(proto::Slot::ReqTrimAjuste, proto::Model::M59), 10000);
     const auto p = answer.find(positive);
     if (p != std::string::npos) {
         trace("Trimmer: " + std::to_string(pairAt(answer, p + 12)));
@@ -130,19 +129,19 @@ void LiveTrimmer::SauveTrimmer(int lue) {
         return;
     }
     s = trimmerToByte(s);
-    if (typeEcu_ != kModelM59) return;
+    if (model_ != proto::Model::M59) return;
     if (s > 255) {
         HScrollTrimmerChange(255);
         return;
     }
-    const std::string digits = base::ByteToHex(s);
+    const std::string digits = proto::ByteToHex(s);
     wait(kAttente);
-    exchange(table_.request(Slot::ReqTrimAjuste, kModelM59) + digits, "84" + enteteReponse_ + "701507",
-             table_.length(Slot::ReqTrimAjuste, kModelM59), 2000);
+    exchange(table_.request(proto::Slot::ReqTrimAjuste, proto::Model::M59) + digits, "84" + enteteReponse_ + "701507",
+             table_.length(proto::Slot::ReqTrimAjuste, proto::Model::M59), 2000);
     wait(kAttente);
     const std::string stored = "84" + enteteReponse_ + "701505";
-    const std::string answer = exchange(table_.request(Slot::ReqTrimSauve, kModelM59) + digits, stored,
-                                        table_.length(Slot::ReqTrimSauve, kModelM59), 4000);
+    const std::string answer = exchange(table_.request(proto::Slot::ReqTrimSauve, proto::Model::M59) + digits, stored,
+                                        table_.length(proto::Slot::ReqTrimSauve, proto::Model::M59), 4000);
     wait(kAttenteApresSauve);
     if (answer.find(stored) != std::string::npos) {
         view_.setText("lbPanel1", GetResourceString(709, "Commande OK"));
@@ -160,8 +159,8 @@ void LiveTrimmer::SauveTrimmer(int lue) {
 
 std::int16_t LiveTrimmer::GetTrimmerInitial() {
     const std::string header = "83" + enteteReponse_ + "613D";
-    const std::string answer = exchange(table_.request(Slot::ReqTrimLit, kModelM59), header + "0925",
-                                        table_.length(Slot::ReqTrimLit, kModelM59), 1000);
+    const std::string answer = exchange(table_.request(proto::Slot::ReqTrimLit, proto::Model::M59), header + "0925",
+                                        table_.length(proto::Slot::ReqTrimLit, proto::Model::M59), 1000);
     const auto p = answer.find(header);
     if (p == std::string::npos) {
         trace("Error Trimmer");

@@ -9,7 +9,7 @@
 
 #include "base/view_state.h"
 #include "ecu/exchange.h"
-#include "ecu/request_table.h"
+#include "proto/request_table.h"
 
 namespace dravio::ecu {
 
@@ -30,7 +30,7 @@ struct LiveHooks {
 
 class LiveTrimmer {
 public:
-    LiveTrimmer(base::ViewState& frmparam, LiveHooks hooks, int typeEcu, std::string enteteReponse);
+    LiveTrimmer(base::ViewState& frmparam, LiveHooks hooks, proto::Model model, std::string enteteReponse);
 
     // Once per cycle with the cycle's engine speed.
     void GestionTrimmer(float regime);
@@ -70,9 +70,9 @@ private:
 
     base::ViewState& view_;
     LiveHooks hooks_;
-    int typeEcu_;
+    proto::Model model_;
     std::string enteteReponse_;
-    RequestTable table_;
+    proto::RequestTable table_;
 };
 
 }  // namespace dravio::ecu

@@ -2,18 +2,15 @@
 
 #include <QFileInfo>
 
-#include "ecu/request_table.h"
 #include "gui/about_window.h"
 #include "gui/caption_ids.h"
 #include "gui/caption_walker.h"
 #include "gui/interface_window.h"
-#include "ecu/link_shutdown.h"
 #include "gui/main_window.h"
 #include "gui/options_window.h"
 #include "gui/session_controller.h"
 #include "gui/trace_window.h"
 #include "gui/window_placement.h"
-#include "link/framing.h"
 #include "support/data_dir.h"
 #include "support/settings_keys.h"
 #include "support/version_text.h"
@@ -63,9 +60,9 @@ Application::Start Application::start() {
     }
 
     linkThread_.start();
-    linkThread_.post([](LinkContext& context) {
-        context.link.EnteteRequete = link::kEnteteRequeteDefaut;
-        context.link.EnteteReponse = link::kEnteteReponseDefaut;
+    linkThread_.post([](LinkHost& context) {
+        context.link.EnteteRequete = std::string(proto::kEnteteRequeteDefaut);
+        context.link.EnteteReponse = std::string(proto::kEnteteReponseDefaut);
     });
 
     traceWindow_ = std::make_unique<TraceWindow>();
@@ -75,10 +72,10 @@ Application::Start Application::start() {
 
     // Start-up carries on whatever the folders did; the trace says what went wrong.
     for (const auto& problem : setup.status.problems) {
-        linkThread_.post([problem](LinkContext& context) { context.trace.EcritTrace(problem, false); });
+        linkThread_.post([problem](LinkHost& context) { context.trace.EcritTrace(problem, false); });
     }
     if (!instance_->held()) {
-        linkThread_.post([why = instance_->error()](LinkContext& context) { context.trace.EcritTrace(why, false); });
+        linkThread_.post([why = instance_->error()](LinkHost& context) { context.trace.EcritTrace(why, false); });
     }
 
     traceFile_ = support::rotateTraceFile(*ini_, folders_.DossierLog);
@@ -106,26 +103,26 @@ void Application::selectLanguage() {
     language_ = support::selectLanguage(settings_.Langue, config_.dataDir);
     if (language_.settingReplaced) settings_.Langue = language_.language;
     if (!language_.problem.empty()) {
-        linkThread_.post([why = language_.problem](LinkContext& context) { context.trace.EcritTrace(why, false); });
+        linkThread_.post([why = language_.problem](LinkHost& context) { context.trace.EcritTrace(why, false); });
     }
 }
 
 void Application::afterInterface() {
     outcome_ = interfaceWindow_ ? interfaceWindow_->outcome() : outcome_;
     // The ELM327 path never runs on canned answers.
-    if (outcome_.TypeInterface == link::kInterfaceElm) outcome_.ModeDemo = false;
+    if (outcome_.TypeInterface == session::kInterfaceElm) outcome_.ModeDemo = false;
     modeDemo_ = outcome_.ModeDemo;
     settings_.Port = ini_->readInt(support::keys::COM, support::keys::PORT, 1);
 
-    linkThread_.post([outcome = outcome_, typeEcu = settings_.TypeECU](LinkContext& context) {
+    linkThread_.post([outcome = outcome_, model = proto::modelOrDefault(settings_.TypeECU)](LinkHost& context) {
         context.link.TypeInterface = outcome.TypeInterface;
         context.link.ModeDemo = outcome.ModeDemo;
-        context.link.TypeECU = static_cast<std::int16_t>(typeEcu);
-        if (context.interfaceSelection) context.link.setCable(context.interfaceSelection->cable());
+        context.link.TypeECU = model;
+        if (context.interfaceSelection) context.devices = context.interfaceSelection->takeDevices();
         context.interfaceSelection.reset();
     });
 
-    modeles_ = ecu::InitModeles();
+    modeles_ = proto::InitModeles();
     model_.SetInitialisation(settings_);
     model_.showStartStatus(outcome_, language_.catalog);
 
@@ -137,7 +134,7 @@ void Application::afterInterface() {
     session_ = std::make_unique<SessionController>(linkThread_, presenter_, model_, settings_, *ini_);
     session_->open(*mainWindow_, sessionSetup());
 
-    linkThread_.post([line = "Version : Dravio" + versionText_, file = traceFile_.FichierTrace](LinkContext& context) {
+    linkThread_.post([line = "Version : Dravio" + versionText_, file = traceFile_.FichierTrace](LinkHost& context) {
         context.trace.EcritTrace(line, false);
         context.trace.openFile(file);
     });
@@ -174,7 +171,7 @@ void Application::applyLanguage() {
 
 void Application::toggleTest() {
     model_.toggleTest(modeDemo_, language_.catalog);
-    linkThread_.post([demo = modeDemo_](LinkContext& context) { context.link.ModeDemo = demo; });
+    linkThread_.post([demo = modeDemo_](LinkHost& context) { context.link.ModeDemo = demo; });
     render();
 }
 
@@ -196,9 +193,9 @@ void Application::settingsAccepted(const support::Settings& settings, bool modeD
     const bool linkDown = settings.TypeECU != settings_.TypeECU || modeDemo != modeDemo_;
     settings_ = settings;
     modeDemo_ = modeDemo;
-    linkThread_.post([demo = modeDemo_, typeEcu = settings_.TypeECU](LinkContext& context) {
+    linkThread_.post([demo = modeDemo_, model = proto::modelOrDefault(settings_.TypeECU)](LinkHost& context) {
         context.link.ModeDemo = demo;
-        context.link.TypeECU = static_cast<std::int16_t>(typeEcu);
+        context.link.TypeECU = model;
     });
     if (session_) session_->rebuild(sessionSetup(), linkDown);
     model_.showChannels(settings_);
@@ -265,28 +262,23 @@ void Application::quit() {
     if (aboutWindow_) aboutWindow_->reject();
     if (interfaceWindow_) interfaceWindow_->reject();
 
-    const auto typeEcu = static_cast<std::int16_t>(settings_.TypeECU);
-    const auto typeInterface = outcome_.TypeInterface;
     if (session_) {
         // Stops a running cycle and waits for it before the link is closed.
-        session_->close(typeEcu, typeInterface, [this] { finishQuit(); });
+        session_->close([this] { finishQuit(); });
         return;
     }
     linkThread_.request(
         this,
-        [typeEcu, typeInterface](LinkContext& context) {
-            ecu::closeLink(context.link, ecu::RequestTable{}, typeEcu, typeInterface);
-            if (context.devices.elm && context.devices.elm->isOpen()) context.devices.elm->close();
-            context.trace.closeFile();
+        [](LinkHost& context) {
+            context.close(false);
             return true;
         },
         [this](bool) { finishQuit(); });
 }
 
-SessionSetup Application::sessionSetup() const {
-    SessionSetup setup;
-    setup.typeEcu = static_cast<std::int16_t>(settings_.TypeECU);
-    setup.typeInterface = outcome_.TypeInterface;
+session::SessionSetup Application::sessionSetup() const {
+    session::SessionSetup setup;
+    setup.model = proto::modelOrDefault(settings_.TypeECU);
     setup.modeDemo = modeDemo_;
     auto& s = setup.settings;
     s.cycle.Tempo = static_cast<std::int16_t>(settings_.Tempo);

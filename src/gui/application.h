@@ -12,11 +12,11 @@
 #include <memory>
 #include <string>
 
-#include "ecu/models.h"
+#include "proto/models.h"
 #include "gui/dialog_presenter.h"
-#include "gui/link_session.h"
 #include "gui/link_thread.h"
 #include "gui/main_window_model.h"
+#include "session/session.h"
 #include "support/folders.h"
 #include "support/ini_file.h"
 #include "support/language.h"
@@ -36,7 +36,7 @@ class TraceWindow;
 struct AppConfig {
     support::Environment environment;
     std::filesystem::path dataDir;    // holds lang/ and the README shown as help
-    DeviceFactory devices = realDevices;
+    DeviceFactoryMaker devices = realDevices;
     std::string osName;               // "" = the running system's name
 
     static AppConfig fromProcess();
@@ -98,7 +98,7 @@ private:
     void saveMainPosition();
     void finishQuit();
     void openFile(const QUrl& url);
-    SessionSetup sessionSetup() const;
+    session::SessionSetup sessionSetup() const;
 
     AppConfig config_;
     DialogPresenter& presenter_;
@@ -109,7 +109,7 @@ private:
     support::TraceFileChoice traceFile_;
     support::Settings settings_;
     support::LanguageSelection language_;
-    ecu::Modeles modeles_;
+    proto::Modeles modeles_;
     std::string versionText_;
     MainWindowModel model_;
     InterfaceOutcome outcome_;

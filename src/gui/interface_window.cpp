@@ -1,6 +1,7 @@
 #include "gui/interface_window.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QShowEvent>
 #include <QVBoxLayout>
 
@@ -13,14 +14,16 @@ namespace dravio::gui {
 namespace keys = support::keys;
 
 namespace {
-constexpr std::array<const char*, 5> kOptionCaptions = {"Câble USB", "Câble USB 2", "Câble USB 3", "ELM327 (COM)",
-                                                        "Simulateur"};
+constexpr std::array<const char*, 6> kOptionCaptions = {"Câble USB", "Câble USB 2", "Câble USB 3", "ELM327 (COM)",
+                                                        "Simulateur", "Câble K-line série (/dev/ttyUSB)"};
+constexpr int kRowHeight = 24;
+constexpr int kListTop = 10 + 6 * kRowHeight + 6;
 constexpr const char* kBluetoothHelp =
     "Associez l'adaptateur Bluetooth au PC (bluetoothctl : pair, trust), liez-le à un port série "
     "(sudo rfcomm bind 0 <adresse>), puis choisissez son numéro Com dans la liste. "
     "L'utilisateur doit faire partie du groupe dialout.";
 
-InterfaceSnapshot takeSnapshot(LinkContext& context, bool closes) {
+InterfaceSnapshot takeSnapshot(LinkHost& context, bool closes) {
     auto& selection = *context.interfaceSelection;
     InterfaceSnapshot snapshot;
     snapshot.state = selection.state();
@@ -44,6 +47,7 @@ InterfaceWindow::InterfaceWindow(LinkThread& linkThread, support::IniFile& ini, 
       releaseNotes_(std::move(releaseNotes)),
       cbUSB_(new QComboBox(this)),
       cbport_(new QComboBox(this)),
+      lbFound_(new QLabel(this)),
       FrBT_(new QGroupBox("Help to connect at BT", this)),
       cdOK_(new QPushButton("OK", this)),
       cdNew_(new QPushButton("What's New", this)) {
@@ -54,7 +58,7 @@ InterfaceWindow::InterfaceWindow(LinkThread& linkThread, support::IniFile& ini, 
     for (std::size_t i = 0; i < opType_.size(); ++i) {
         auto* option = new QRadioButton(kOptionCaptions[i], this);
         option->setObjectName(QString("opType%1").arg(i));
-        option->setGeometry(12, 10 + static_cast<int>(i) * 24, 300, 22);
+        option->setGeometry(12, 10 + static_cast<int>(i) * kRowHeight, 300, 22);
         connect(option, &QRadioButton::clicked, this, [this, i] {
             if (rendering_) return;
             runStep([i](auto& selection) {
@@ -65,7 +69,7 @@ InterfaceWindow::InterfaceWindow(LinkThread& linkThread, support::IniFile& ini, 
         opType_[i] = option;
     }
     cbUSB_->setObjectName("cbUSB");
-    cbUSB_->setGeometry(12, 134, 306, 26);
+    cbUSB_->setGeometry(12, kListTop, 306, 26);
     connect(cbUSB_, &QComboBox::activated, this, [this](int index) {
         runStep([index](auto& selection) {
             selection.usbClick(index);
@@ -73,8 +77,20 @@ InterfaceWindow::InterfaceWindow(LinkThread& linkThread, support::IniFile& ini, 
         });
     });
     cbport_->setObjectName("cbport");
-    cbport_->setGeometry(12, 134, 306, 26);
+    cbport_->setGeometry(12, kListTop, 306, 26);
     cbport_->setEditable(true);
+    cbport_->setInsertPolicy(QComboBox::NoInsert);
+    // A path typed by hand (/dev/rfcomm0) chooses the ELM327's device.
+    connect(cbport_->lineEdit(), &QLineEdit::editingFinished, this, [this] {
+        if (rendering_ || pending_ > 0) return;
+        const auto text = cbport_->currentText().toStdString();
+        runStep([text](auto& selection) {
+            if (text != selection.state().cbportText) selection.portTyped(text);
+            return false;
+        });
+    });
+    lbFound_->setObjectName("lbFound");
+    lbFound_->setGeometry(12, kListTop + 30, 306, 20);
     connect(cbport_, &QComboBox::activated, this, [this](int index) {
         runStep([index](auto& selection) {
             selection.portClick(index);
@@ -83,11 +99,19 @@ InterfaceWindow::InterfaceWindow(LinkThread& linkThread, support::IniFile& ini, 
     });
 
     cdOK_->setObjectName("cdOK");
-    cdOK_->setGeometry(12, 190, 148, 30);
+    cdOK_->setGeometry(12, kListTop + 56, 148, 30);
     cdOK_->setDefault(true);
-    connect(cdOK_, &QPushButton::clicked, this, [this] { runStep([](auto& selection) { return selection.okClick(); }); });
+    connect(cdOK_, &QPushButton::clicked, this, [this] {
+        const auto typed = cbport_->currentText().toStdString();
+        runStep([typed](auto& selection) {
+            if (selection.TypeInterface() == session::kInterfaceElm && typed != selection.state().cbportText) {
+                selection.portTyped(typed);
+            }
+            return selection.okClick();
+        });
+    });
     cdNew_->setObjectName("cdNew");
-    cdNew_->setGeometry(170, 190, 148, 30);
+    cdNew_->setGeometry(170, kListTop + 56, 148, 30);
     connect(cdNew_, &QPushButton::clicked, this, [this] {
         if (!presenter_.openUrl(releaseNotes_)) {
             presenter_.message(DialogPresenter::Icon::Information, "Dravio",
@@ -104,23 +128,25 @@ InterfaceWindow::InterfaceWindow(LinkThread& linkThread, support::IniFile& ini, 
     layout->addWidget(help);
     layout->addStretch();
 
-    const link::InterfaceWindowState initial;
+    const session::InterfaceWindowState initial;
     setFixedSize(support::twipsToPixels(initial.widthTwips), support::twipsToPixels(initial.heightTwips));
 }
 
 void InterfaceWindow::load() {
     placeWindow(*this, ini_, support::WindowId::Inter);
-    link::InterfaceSettings saved;
+    session::InterfaceSettings saved;
     saved.Type = static_cast<std::int16_t>(ini_.readInt(keys::Interface, keys::Type, saved.Type));
     saved.PORT = static_cast<std::int16_t>(ini_.readInt(keys::Interface, keys::PORT, saved.PORT));
     saved.Description = ini_.readString(keys::Interface, keys::Description, saved.Description);
+    saved.Device = ini_.readString(keys::Interface, keys::Device, "");
+    saved.ElmDevice = ini_.readString(keys::Interface, keys::ElmDevice, "");
+    const auto model = proto::modelOrDefault(ini_.readInt(keys::ECU, keys::Type, 0));
     ++pending_;
     linkThread_.request(
         this,
-        [saved](LinkContext& context) {
-            auto& devices = context.devices;
-            context.interfaceSelection = std::make_unique<link::InterfaceSelection>(
-                *devices.ftdi, devices.simulateur.get(), *devices.elm, context.trace, saved,
+        [saved, model](LinkHost& context) {
+            context.interfaceSelection = std::make_unique<session::InterfaceSelection>(
+                *context.factory, context.clock, model, context.trace, saved,
                 [&context](const std::string& key, const std::string& value) {
                     context.interfaceWrites.emplace_back(key, value);
                 });
@@ -139,7 +165,7 @@ void InterfaceWindow::runStep(Step step) {
     cdOK_->setEnabled(false);
     linkThread_.request(
         this,
-        [step = std::move(step)](LinkContext& context) {
+        [step = std::move(step)](LinkHost& context) {
             if (!context.interfaceSelection) return InterfaceSnapshot{};
             const bool closes = step(*context.interfaceSelection);
             return takeSnapshot(context, closes);
@@ -174,6 +200,7 @@ void InterfaceWindow::render(const InterfaceSnapshot& snapshot) {
     }
     cbport_->setEditText(QString::fromStdString(state.cbportText));
     cbport_->setVisible(state.cbportVisible);
+    lbFound_->setText(QString::fromStdString(state.lbFound));
     FrBT_->setVisible(state.FrBTVisible);
     cdOK_->setEnabled(state.cdOKEnabled);
     setFixedSize(support::twipsToPixels(state.widthTwips), support::twipsToPixels(state.heightTwips));

@@ -1,13 +1,15 @@
 // gui: the interface window (frmInterface), shown once at start. It draws the
-// state of link::InterfaceSelection, which lives on the link thread beside the
+// state of session::InterfaceSelection, which lives on the link thread beside the
 // cables it lists and opens; clicks are posted there and the new state comes back.
 //
-// Option buttons opType(0..4) are named "opType0".."opType4"; 4 is the simulator.
+// Option buttons opType(0..5) are named "opType0".."opType5"; 4 is the simulator,
+// 5 a serial K-line cable.
 #pragma once
 
 #include <QComboBox>
 #include <QDialog>
 #include <QGroupBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QUrl>
@@ -25,8 +27,8 @@ namespace dravio::gui {
 
 // One look at the selection after a step, taken on the link thread.
 struct InterfaceSnapshot {
-    link::InterfaceWindowState state;
-    std::vector<link::InterfaceMessage> messages;
+    session::InterfaceWindowState state;
+    std::vector<session::InterfaceMessage> messages;
     std::vector<std::pair<std::string, std::string>> writes;
     InterfaceOutcome outcome;
     bool closes = false;
@@ -55,7 +57,7 @@ protected:
     void done(int result) override;
 
 private:
-    using Step = std::function<bool(link::InterfaceSelection&)>;
+    using Step = std::function<bool(session::InterfaceSelection&)>;
     void runStep(Step step);
     void render(const InterfaceSnapshot& snapshot);
 
@@ -63,9 +65,10 @@ private:
     support::IniFile& ini_;
     DialogPresenter& presenter_;
     QUrl releaseNotes_;
-    std::array<QRadioButton*, 5> opType_{};
+    std::array<QRadioButton*, 6> opType_{};
     QComboBox* cbUSB_;
     QComboBox* cbport_;
+    QLabel* lbFound_;
     QGroupBox* FrBT_;
     QPushButton* cdOK_;
     QPushButton* cdNew_;

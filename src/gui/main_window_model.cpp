@@ -5,11 +5,12 @@
 
 #include "gui/caption_ids.h"
 #include "link/link.h"
+#include "proto/models.h"
+#include "session/interface_selection.h"
 
 namespace dravio::gui {
 
 namespace {
-constexpr std::int16_t kModelM59 = 4;
 
 // The double-clickable measurement frames and the value label each switches.
 struct Channel {
@@ -28,7 +29,7 @@ constexpr Channel kChannels[] = {
     {"frLambda", "lbLambda", &support::Settings::Lambda},
 };
 
-bool modelIn(int model, std::initializer_list<int> models) {
+bool modelIn(std::optional<proto::Model> model, std::initializer_list<proto::Model> models) {
     return std::find(models.begin(), models.end(), model) != models.end();
 }
 }  // namespace
@@ -169,7 +170,7 @@ void MainWindowModel::SetInitialisation(support::Settings& settings) {
     Shape1 = link::kShape1Red;
 
     const bool iaw5a = control("lbPanel5").caption.find("IAW5A") != std::string::npos;
-    if (settings.TypeECU == kModelM59 && iaw5a) {
+    if (proto::modelFromIndex(settings.TypeECU) == proto::Model::M59 && iaw5a) {
         control("frMoteurPP").visible = true;
         control("lbMoteurPP").enabled = settings.MoteurPP;
         control("cdMoteurPP").enabled = settings.MoteurPP;
@@ -226,21 +227,22 @@ void MainWindowModel::showUnits(const support::Settings& settings) {
 }
 
 void MainWindowModel::showModel(const support::Settings& settings) {
-    const int model = settings.TypeECU;
-    // The throttle converter step and voltage exist on the one-byte ECUs 0 to 2.
-    control("frTPS").visible = modelIn(model, {0, 1, 2});
-    control("frLambda").visible = model == kModelM59;
+    using proto::Model;
+    const auto model = proto::modelFromIndex(settings.TypeECU);
+    // The throttle converter step and voltage exist on the one-byte ECUs but the P8.
+    control("frTPS").visible = modelIn(model, {Model::MM16, Model::MM15, Model::RC15});
+    control("frLambda").visible = model == Model::M59;
     // The ECUs whose trimmer the program reads while measuring.
-    const bool trimmer = modelIn(model, {1, 2, 4});
+    const bool trimmer = modelIn(model, {Model::MM15, Model::RC15, Model::M59});
     control("Frtrimmer").visible = trimmer;
     control("mnTrimmer").visible = trimmer && settings.Trimmer;
     // The 15M trimmer window serves the 15M family.
-    control("cdTrimer15").visible = modelIn(model, {1, 2});
+    control("cdTrimer15").visible = modelIn(model, {Model::MM15, Model::RC15});
 }
 
 void MainWindowModel::showStartStatus(const InterfaceOutcome& outcome, const support::Catalog& catalog) {
     control("lbPanel4").caption = outcome.lbPanel4;
-    if (outcome.TypeInterface == link::kInterfaceElm327) control("lbPanel4").caption = elmStatusText(outcome.PortInterface);
+    if (outcome.TypeInterface == session::kInterfaceElm) control("lbPanel4").caption = elmStatusText(outcome.PortInterface);
     control("lbPanel1").caption = main_text::DefautsPresents;
     if (MesuresArretees) control("lbPanel2").caption = catalog.GetResourceString(text_id::Attente, main_text::Attente);
     showDemo(outcome.ModeDemo);

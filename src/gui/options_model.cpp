@@ -1,12 +1,13 @@
 #include "gui/options_model.h"
 
+#include "proto/models.h"
 #include "support/settings_keys.h"
 
 namespace dravio::gui {
 
 namespace keys = support::keys;
 
-OptionsModel::OptionsModel(const support::Settings& settings, ecu::Modeles modeles, bool demo)
+OptionsModel::OptionsModel(const support::Settings& settings, proto::Modeles modeles, bool demo)
     : modeDemo(demo), settings_(settings), modeles_(std::move(modeles)) {
     for (const auto& name : modeles_.names) {
         if (!name.empty()) names_.push_back(name);
@@ -27,11 +28,14 @@ void OptionsModel::chooseModel(std::string_view name) {
 }
 
 bool OptionsModel::ChTrimmerVisible() const {
-    const int t = settings_.TypeECU;
-    return t == 1 || t == 3 || t == 4;
+    const auto model = proto::modelFromIndex(settings_.TypeECU);
+    return model == proto::Model::MM15 || model == proto::Model::P8 || model == proto::Model::M59;
 }
 
-bool OptionsModel::frTPSAdjustVisible() const { return settings_.TypeECU >= 0 && settings_.TypeECU <= 3; }
+bool OptionsModel::frTPSAdjustVisible() const {
+    const auto model = proto::modelFromIndex(settings_.TypeECU);
+    return model && proto::isOneByte(*model);
+}
 
 std::optional<std::string> OptionsModel::check() const {
     for (std::size_t line = 0; line < settings_.LowVolts.size(); ++line) {

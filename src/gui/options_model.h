@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "ecu/models.h"
+#include "proto/models.h"
 #include "support/ini_file.h"
 #include "support/settings.h"
 
@@ -28,7 +28,7 @@ inline constexpr std::array<std::string_view, 4> kLambdaDevices = {"Nothing", "D
 
 class OptionsModel {
 public:
-    OptionsModel(const support::Settings& settings, ecu::Modeles modeles, bool modeDemo);
+    OptionsModel(const support::Settings& settings, proto::Modeles modeles, bool modeDemo);
 
     // The non-empty model names in index order, and the row of the current model
     // (-1 when the model has no name, as model 5).
@@ -59,7 +59,7 @@ public:
 
 private:
     support::Settings settings_;
-    ecu::Modeles modeles_;
+    proto::Modeles modeles_;
     std::vector<std::string> names_;
 };
 

@@ -12,7 +12,7 @@
 #include <QVBoxLayout>
 
 #include "gui/window_placement.h"
-#include "link/interface_selection.h"
+#include "session/interface_selection.h"
 #include "support/language.h"
 
 namespace dravio::gui {
@@ -142,8 +142,8 @@ OptionsWindow::OptionsWindow(OptionsModel model, support::IniFile& ini, DialogPr
     cbLcDlp_->setCurrentText(QString::fromStdString(settings.LcDlp));
     cbPortAFR_ = new QComboBox(frLambdaDevice);
     cbPortAFR_->setObjectName("cbPortAFR");
-    for (int i = 1; i <= link::kComPorts; ++i) cbPortAFR_->addItem(QString("Com%1").arg(i));
-    cbPortAFR_->setCurrentIndex(std::clamp(settings.Port, 1, link::kComPorts) - 1);
+    for (int i = 1; i <= session::kComPorts; ++i) cbPortAFR_->addItem(QString("Com%1").arg(i));
+    cbPortAFR_->setCurrentIndex(std::clamp(settings.Port, 1, session::kComPorts) - 1);
     lambdaLayout->addRow("Appareil", cbLcDlp_);
     lambdaLayout->addRow("Port", cbPortAFR_);
     grid->addWidget(frLambdaDevice, 2, 0);

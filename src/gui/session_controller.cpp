@@ -4,8 +4,6 @@
 #include <atomic>
 #include <chrono>
 
-#include "ecu/link_shutdown.h"
-#include "ecu/request_table.h"
 #include "display/graph_window.h"
 #include "gui/graph_window.h"
 #include "gui/main_window.h"
@@ -51,14 +49,14 @@ StatusWindow* SessionController::statusWindow() const { return status_.data(); }
 TrafficWindow* SessionController::trafficWindow() const { return traffic_.data(); }
 ResponderWindow* SessionController::responderWindow() const { return responder_.data(); }
 
-void SessionController::withSession(std::function<void(LinkSession&)> work) {
-    linkThread_.post([work = std::move(work)](LinkContext& context) {
+void SessionController::withSession(std::function<void(session::Session&)> work) {
+    linkThread_.post([work = std::move(work)](LinkHost& context) {
         if (context.session) work(*context.session);
     });
 }
 
-SessionOutputs SessionController::outputs(base::EventLoop& loop) {
-    SessionOutputs out;
+session::SessionOutputs SessionController::outputs(base::EventLoop& loop) {
+    session::SessionOutputs out;
     // Each output runs on the link thread; the work moves to the GUI thread.
     out.mainChanges = [this](std::map<std::string, base::ControlState> changes) {
         QMetaObject::invokeMethod(
@@ -125,7 +123,7 @@ SessionOutputs SessionController::outputs(base::EventLoop& loop) {
         QMetaObject::invokeMethod(
             this, [this, key, value] { ini_.writeString(keys::ECU, key, value); }, Qt::QueuedConnection);
     };
-    out.settingsChanged = [this](const SessionSettings& session) {
+    out.settingsChanged = [this](const session::SessionSettings& session) {
         QMetaObject::invokeMethod(
             this, [this, session] { writeSettings(session); }, Qt::QueuedConnection);
     };
@@ -136,7 +134,7 @@ SessionOutputs SessionController::outputs(base::EventLoop& loop) {
     return out;
 }
 
-void SessionController::open(MainWindow& window, SessionSetup setup) {
+void SessionController::open(MainWindow& window, session::SessionSetup setup) {
     window_ = &window;
     connectWindow(window);
     // The procedures report whole control states: they must start from what the window shows.
@@ -146,18 +144,15 @@ void SessionController::open(MainWindow& window, SessionSetup setup) {
     rebuild(std::move(setup), false);
 }
 
-void SessionController::rebuild(SessionSetup setup, bool linkDown) {
-    auto shared = std::make_shared<SessionSetup>(std::move(setup));
-    linkThread_.post([this, shared, linkDown](LinkContext& context) {
+void SessionController::rebuild(session::SessionSetup setup, bool linkDown) {
+    auto shared = std::make_shared<session::SessionSetup>(std::move(setup));
+    linkThread_.post([this, shared, linkDown](LinkHost& context) {
         auto build = [this, &context, shared, linkDown] {
             if (linkDown) {
                 context.link.Timer_present().setEnabled(false);
                 context.link.setShape1(link::kShape1Red);
             }
-            context.session.reset();
-            context.session = std::make_shared<LinkSession>(context.loop, context.link, context.link.cable(),
-                                                            context.devices.elm.get(), *shared,
-                                                            outputs(context.loop));
+            context.startSession(*shared, outputs(context.loop));
         };
         if (context.session) {
             context.session->stopMeasuring();
@@ -177,13 +172,11 @@ void SessionController::rebuild(SessionSetup setup, bool linkDown) {
     }
 }
 
-void SessionController::close(std::int16_t typeEcu, std::int16_t typeInterface, std::function<void()> done) {
+void SessionController::close(std::function<void()> done) {
     if (responder_) responder_->close();
-    linkThread_.post([this, typeEcu, typeInterface, done = std::move(done)](LinkContext& context) {
-        auto finish = [this, &context, typeEcu, typeInterface, done] {
-            ecu::closeLink(context.link, ecu::RequestTable{}, typeEcu, typeInterface);
-            if (context.devices.elm && context.devices.elm->isOpen()) context.devices.elm->close();
-            context.trace.closeFile();
+    linkThread_.post([this, done = std::move(done)](LinkHost& context) {
+        auto finish = [this, &context, done] {
+            context.close(false);
             QMetaObject::invokeMethod(this, done, Qt::QueuedConnection);
         };
         if (context.session) {
@@ -198,7 +191,7 @@ void SessionController::close(std::int16_t typeEcu, std::int16_t typeInterface, 
 }
 
 void SessionController::stopMeasuring() {
-    withSession([](LinkSession& session) { session.stopMeasuring(); });
+    withSession([](session::Session& session) { session.stopMeasuring(); });
 }
 
 void SessionController::render() {
@@ -218,10 +211,10 @@ void SessionController::applyMain(const std::map<std::string, base::ControlState
 void SessionController::setCheck(const std::string& name, bool checked) {
     model_.control(name).checked = checked;
     render();
-    withSession([name, checked](LinkSession& session) { session.setChecked(name, checked); });
+    withSession([name, checked](session::Session& session) { session.setChecked(name, checked); });
 }
 
-void SessionController::writeSettings(const SessionSettings& session) {
+void SessionController::writeSettings(const session::SessionSettings& session) {
     const auto flag = [&](const char* key, bool& field) {
         if (const auto it = session.channels.find(key); it != session.channels.end()) field = it->second;
     };
@@ -255,18 +248,18 @@ void SessionController::connectWindow(MainWindow& window) {
     render();
 
     connect(&window, &MainWindow::initRequested, this,
-            [this] { withSession([](LinkSession& s) { s.initialise(); }); });
+            [this] { withSession([](session::Session& s) { s.initialise(); }); });
     connect(&window, &MainWindow::reinitRequested, this,
-            [this] { withSession([](LinkSession& s) { s.reinitialise(); }); });
+            [this] { withSession([](session::Session& s) { s.reinitialise(); }); });
     connect(&window, &MainWindow::parametreRequested, this,
-            [this] { withSession([](LinkSession& s) { s.parametre(); }); });
+            [this] { withSession([](session::Session& s) { s.parametre(); }); });
     connect(&window, &MainWindow::frameDoubleClicked, this, [this](const QString& frame) {
-        withSession([frame = frame.toStdString()](LinkSession& s) { s.frameDoubleClick(frame); });
+        withSession([frame = frame.toStdString()](session::Session& s) { s.frameDoubleClick(frame); });
     });
     connect(&window, &MainWindow::tempoChanged, this,
-            [this](int tempo) { withSession([tempo](LinkSession& s) { s.setTempo(tempo); }); });
+            [this](int tempo) { withSession([tempo](session::Session& s) { s.setTempo(tempo); }); });
     connect(&window, &MainWindow::tempoStep, this,
-            [this](int delta) { withSession([delta](LinkSession& s) { s.stepTempo(delta); }); });
+            [this](int delta) { withSession([delta](session::Session& s) { s.stepTempo(delta); }); });
     connect(&window, &MainWindow::checkToggled, this, [this](const QString& name, bool checked) {
         setCheck(name.toStdString(), checked);
         if (!checked) return;
@@ -276,16 +269,16 @@ void SessionController::connectWindow(MainWindow& window) {
     });
     connect(&window, &MainWindow::trimmerScrolled, this, [this](int value) {
         model_.control("HScrollTrimmer").value = value;
-        withSession([value](LinkSession& s) { s.trimmerScroll(value); });
+        withSession([value](session::Session& s) { s.trimmerScroll(value); });
     });
     connect(&window, &MainWindow::trimmerStep, this,
-            [this](int delta) { withSession([delta](LinkSession& s) { s.trimmerStep(delta); }); });
+            [this](int delta) { withSession([delta](session::Session& s) { s.trimmerStep(delta); }); });
     connect(&window, &MainWindow::trimmerReset, this,
-            [this] { withSession([](LinkSession& s) { s.trimmerReset(); }); });
+            [this] { withSession([](session::Session& s) { s.trimmerReset(); }); });
     connect(&window, &MainWindow::trimmerStore, this,
-            [this] { withSession([](LinkSession& s) { s.trimmerStore(); }); });
+            [this] { withSession([](session::Session& s) { s.trimmerStore(); }); });
     connect(&window, &MainWindow::stepperTest, this,
-            [this] { withSession([](LinkSession& s) { s.stepperTest(); }); });
+            [this] { withSession([](session::Session& s) { s.stepperTest(); }); });
     connect(&window, &MainWindow::graphToggled, this, [this] {
         const bool checked = !model_.control("chgraph").checked;
         setCheck("chgraph", checked);
@@ -314,27 +307,27 @@ void SessionController::showGraph() {
         graph->setPoints(settings_.NbPoint);
         graph->setTrimmerEntries(settings_.Trimmer && model_.control("Frtrimmer").visible);
         connect(graph, &GraphWindow::optionsChanged, this, [this](const display::GraphOptions& options) {
-            withSession([options](LinkSession& s) { s.setGraphOptions(options); });
+            withSession([options](session::Session& s) { s.setGraphOptions(options); });
         });
         connect(graph, &GraphWindow::surfaceChanged, this, [this](const display::GraphSurface& surface) {
-            withSession([surface](LinkSession& s) { s.setGraphSurface(surface); });
+            withSession([surface](session::Session& s) { s.setGraphSurface(surface); });
         });
         connect(graph, &GraphWindow::scaleClicked, this,
-                [this](int index) { withSession([index](LinkSession& s) { s.scaleButton(index); }); });
+                [this](int index) { withSession([index](session::Session& s) { s.scaleButton(index); }); });
         connect(graph, &GraphWindow::pointsChosen, this, [this](const QString& text) {
-            withSession([text = text.toStdString()](LinkSession& s) { s.pointsChosen(text); });
+            withSession([text = text.toStdString()](session::Session& s) { s.pointsChosen(text); });
         });
         connect(graph, &GraphWindow::idleClicked, this, [this](bool checked) {
-            withSession([checked](LinkSession& s) { s.idleMode(checked); });
+            withSession([checked](session::Session& s) { s.idleMode(checked); });
         });
         connect(graph, &GraphWindow::traceToggled, this, [this](bool checked) {
             if (model_.control("chgraph").checked != checked) setCheck("chgraph", checked);
         });
         connect(graph, &GraphWindow::tempoStep, this, [this](int delta) {
-            withSession([delta](LinkSession& s) { s.setTempo(s.settings().cycle.Tempo + delta); });
+            withSession([delta](session::Session& s) { s.setTempo(s.settings().cycle.Tempo + delta); });
         });
         connect(graph, &GraphWindow::trimmerStep, this,
-                [this](int delta) { withSession([delta](LinkSession& s) { s.trimmerStep(delta); }); });
+                [this](int delta) { withSession([delta](session::Session& s) { s.trimmerStep(delta); }); });
         connect(graph, &GraphWindow::closed, this, [this] {
             saveWindowPosition(*graph_, ini_, support::WindowId::Graph);
             setCheck("chgraph", false);
@@ -344,7 +337,7 @@ void SessionController::showGraph() {
     raise(*graph_);
     const auto options = graph_->options();
     const auto surface = graph_->surface();
-    withSession([options, surface](LinkSession& s) {
+    withSession([options, surface](session::Session& s) {
         s.setGraphOptions(options);
         s.setGraphSurface(surface);
     });
@@ -357,7 +350,7 @@ void SessionController::showMap() {
         placeWindow(*map, ini_, support::WindowId::Map);
         connect(map, &MapWindow::closed, this, [this] {
             saveWindowPosition(*map_, ini_, support::WindowId::Map);
-            withSession([](LinkSession& s) { s.resetMap(); });
+            withSession([](session::Session& s) { s.resetMap(); });
             setCheck("chMap", false);
         });
     }

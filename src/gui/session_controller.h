@@ -1,5 +1,5 @@
 // gui: the main window's link procedures wired to the windows. It creates the
-// LinkSession on the link thread, posts the user's commands to it, mirrors what
+// session on the link thread, posts the user's commands to it, mirrors what
 // the procedures report into the main window's model and the status, graph, map
 // and traffic windows, answers the procedures' message boxes through the
 // DialogPresenter, and writes the settings they change (the settings file belongs
@@ -14,9 +14,9 @@
 #include <string>
 
 #include "gui/dialog_presenter.h"
-#include "gui/link_session.h"
 #include "gui/link_thread.h"
 #include "gui/main_window_model.h"
+#include "session/session.h"
 #include "support/ini_file.h"
 #include "support/settings.h"
 
@@ -37,13 +37,13 @@ public:
     ~SessionController() override;
 
     // Connects the main window and creates the session on the link thread.
-    void open(MainWindow& window, SessionSetup setup);
+    void open(MainWindow& window, session::SessionSetup setup);
     // The settings changed: a new session once no procedure runs. A new model or
     // mode takes the link down.
-    void rebuild(SessionSetup setup, bool linkDown);
+    void rebuild(session::SessionSetup setup, bool linkDown);
     // Stops a running cycle, waits for it, ends a KWP2000 session and closes the
-    // cable and the trace file; `done` then runs on the GUI thread.
-    void close(std::int16_t typeEcu, std::int16_t typeInterface, std::function<void()> done);
+    // devices and the trace file; `done` then runs on the GUI thread.
+    void close(std::function<void()> done);
     // Asks a running measurement cycle to stop.
     void stopMeasuring();
 
@@ -67,12 +67,12 @@ signals:
 
 private:
     // Runs `work` on the link thread with the session, when there is one.
-    void withSession(std::function<void(LinkSession&)> work);
-    SessionOutputs outputs(base::EventLoop& loop);
+    void withSession(std::function<void(session::Session&)> work);
+    session::SessionOutputs outputs(base::EventLoop& loop);
     void applyMain(const std::map<std::string, base::ControlState>& changes);
     void setCheck(const std::string& name, bool checked);
     void connectWindow(MainWindow& window);
-    void writeSettings(const SessionSettings& session);
+    void writeSettings(const session::SessionSettings& session);
     void writeGraphSettings(const display::GraphSettings& graph, display::SettingsWrite how);
     void render();
 

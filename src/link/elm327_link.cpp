@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "link/answer.h"
+#include "proto/answer.h"
 
 namespace dravio::link {
 
@@ -84,8 +84,8 @@ bool Elm327Link::InitComELM() {
     // A single line end: the adapter gets the request once.
     answer = send("1A92", "BF" + link_.EnteteReponse + "5A9249415735414D485730313053", 1000);
     identification_.clear();
-    if (const auto data = findAnswerData(answer, link_.EnteteReponse, "5A92")) {
-        identification_ = hexToAscii(midText(answer, *data, 22));
+    if (const auto data = proto::findAnswerData(answer, link_.EnteteReponse, "5A92")) {
+        identification_ = proto::hexToAscii(proto::midText(answer, *data, 22));
     }
     view_.setText("lbPanel5", identification_);
     trace.EcritTrace("Type ECU : " + identification_, false);

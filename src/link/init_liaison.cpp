@@ -3,8 +3,8 @@
 #include <cmath>
 #include <system_error>
 
-#include "base/hex.h"
-#include "link/answer.h"
+#include "proto/hex.h"
+#include "proto/answer.h"
 #include "link/cable_setup.h"
 
 namespace dravio::link {
@@ -119,7 +119,7 @@ void LinkInitialisation::wakeUp(int mode, int attempt) {
             link_.trace().EcritTrace("Init 5 baud par bites apres 10 : " + answer, true);
             const auto p = answer.find("55");
             if (p != std::string::npos && answer.size() >= p + 6) {
-                const int keyByte2 = base::HexToByte(answer.substr(p + 4, 2));
+                const int keyByte2 = proto::HexToByte(answer.substr(p + 4, 2));
                 link_.Attente(0.032);
                 write(static_cast<std::uint8_t>(0xFF - keyByte2));
                 link_.Attente(0.1);
@@ -233,13 +233,13 @@ void LinkInitialisation::afterSuccess(int mode, int attempt) {
     // AccessTimingParameters goes out with the tester address 0x01.
     link_.EnteteRequete = "1001";
     link_.EnvoieRequete("830300FF00FF00", "", 22, 600);
-    link_.EnteteRequete = std::string(kEnteteRequeteDefaut);
+    link_.EnteteRequete = std::string(proto::kEnteteRequeteDefaut);
 
     const auto answer =
         link_.EnvoieRequete("1A92", "BF" + link_.EnteteReponse + "5A9249415735414D485730313053", 67, 1000);
     identification_.clear();
-    if (const auto data = findAnswerData(answer, link_.EnteteReponse, "5A92")) {
-        identification_ = hexToAscii(midText(answer, *data, 22));
+    if (const auto data = proto::findAnswerData(answer, link_.EnteteReponse, "5A92")) {
+        identification_ = proto::hexToAscii(proto::midText(answer, *data, 22));
     }
     view_.setText("lbPanel5", identification_);
     link_.trace().EcritTrace("Type ECU : " + identification_, false);

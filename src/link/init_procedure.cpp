@@ -1,6 +1,6 @@
 #include "link/init_procedure.h"
 
-#include "base/hex.h"
+#include "proto/hex.h"
 #include "link/cable_setup.h"
 
 namespace dravio::link {
@@ -39,11 +39,11 @@ int InitProcedure::verif_code_iso(std::string& answer) {
         // (p counted from 1).
         answer = answer.substr(p, p + 12);
         if (answer.size() < 12) return 0;
-        return base::CalculChecksum(answer.substr(0, 10)) == answer.substr(10, 2) ? 1 : 0;
+        return proto::CalculChecksum(answer.substr(0, 10)) == answer.substr(10, 2) ? 1 : 0;
     }
     if (const auto p = answer.find("0B"); p != std::string::npos) {
         if (answer.size() < p + 12) return 0;
-        return base::CalculChecksum(answer.substr(p, 10)) == answer.substr(p + 10, 2) ? 1 : 0;
+        return proto::CalculChecksum(answer.substr(p, 10)) == answer.substr(p + 10, 2) ? 1 : 0;
     }
     return 0;
 }
@@ -66,7 +66,7 @@ bool InitProcedure::InitPhases() {
         return ok;
     };
 
-    if (link_.TypeECU != 2) {
+    if (proto::rowOf(link_.TypeECU).init != proto::InitKind::PowerOnCodeKeyOn) {
         const base::MessageBox keyOff{
             "A ce moment le contact de la moto doit être coupé,\rMettre le contact après OK\r"
             "At this point the KEY must be OFF,\rTurn KEY ON after check OK",
@@ -131,9 +131,9 @@ bool InitProcedure::InitPhases() {
     }
     std::string identification;
     for (int command = 0x17; command <= 0x21; ++command) {
-        const auto answer = link_.EnvoieRequete(base::ByteToHex(command), "FF", 1, 500);
+        const auto answer = link_.EnvoieRequete(proto::ByteToHex(command), "FF", 1, 500);
         if (answer.size() == 2) {
-            const int value = base::HexToByte(answer);
+            const int value = proto::HexToByte(answer);
             if (value >= 32 && value <= 126) identification.push_back(static_cast<char>(value));
         }
     }
@@ -180,13 +180,12 @@ void InitProcedure::cdintialisation_Click() {
     view_.setChecked("Chenregistre", false);
 
     bool result = false;
-    switch (link_.TypeECU) {
-        case 0:
-        case 1:
-        case 2:
+    switch (proto::rowOf(link_.TypeECU).init) {
+        case proto::InitKind::PowerOnCode:
+        case proto::InitKind::PowerOnCodeKeyOn:
             result = InitPhases();
             break;
-        case 4: {
+        case proto::InitKind::Kwp2000: {
             view_.setText("lpresent", "");
             view_.setText("lmemo", "");
             if (link_.TypeInterface != kInterfaceElm327) {
@@ -206,13 +205,13 @@ void InitProcedure::cdintialisation_Click() {
             view_.setVisible("chStatutSonde", true);
             break;
         }
-        case 5:
+        case proto::InitKind::Kwp2000Diagnostic:
             view_.setText("lpresent", "");
             view_.setText("lmemo", "");
             result = kwp_.InitLiaison();
             startDiagnosticModel5();
             break;
-        default:
+        case proto::InitKind::None:
             result = false;
             break;
     }
@@ -224,8 +223,8 @@ void InitProcedure::cdintialisation_Click() {
         link_.Attente(0.1);
         view_.setEnabled("cdparametre", true);
         view_.setEnabled("cddiag", true);
-        if (link_.TypeECU < 4) view_.setEnabled("CdReInit", true);
-        if (link_.TypeECU == 1) view_.setEnabled("mnTrim15M", true);
+        if (proto::isOneByte(link_.TypeECU)) view_.setEnabled("CdReInit", true);
+        if (link_.TypeECU == proto::Model::MM15) view_.setEnabled("mnTrim15M", true);
         view_.setEnabled("cdintialisation", false);
         view_.setVisible("mntest", false);
         setShape1(kShape1Green);
@@ -242,7 +241,7 @@ void InitProcedure::cdintialisation_Click() {
 }
 
 void InitProcedure::CdReInit_Click() {
-    if (link_.TypeECU == 4) {
+    if (link_.TypeECU == proto::Model::M59) {
         view_.setVisible("CdReInit", false);
         return;
     }
@@ -258,7 +257,7 @@ void InitProcedure::CdReInit_Click() {
 }
 
 void InitProcedure::Timer_present_Tick() {
-    if (link_.TypeECU != 4 && link_.TypeECU != 5) return;
+    if (!proto::isKwp(link_.TypeECU)) return;
     if (link_.DialogueActif()) return;
     link_.Attente(0.06);
     const auto answer = link_.EnvoieRequete(requests_.ReqPresent, "81" + link_.EnteteReponse + "7E00",

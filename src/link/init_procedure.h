@@ -28,7 +28,7 @@ struct InitHooks {
     // Language text by id, with the built-in French as default.
     std::function<std::string(int id, const std::string& defaultText)> GetResourceString;
     // The model's name for lbPanel(5) after the one-byte start.
-    std::function<std::string(int typeEcu)> modelName;
+    std::function<std::string(proto::Model model)> modelName;
     // The trimmer's value read after a 59M link is up.
     std::function<std::string()> GetTrimmerInitial;
     // The measurement start button (cdparametre).

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "base/hex.h"
-#include "link/answer.h"
-#include "link/nack.h"
+#include "proto/hex.h"
+#include "proto/answer.h"
+#include "proto/nack.h"
 
 namespace dravio::link {
 
@@ -55,7 +55,7 @@ std::string Link::EnvoieRequete(std::string_view requete, std::string_view repon
         return elm_(requete, delaiMs);
     }
 
-    const std::string line = frameRequest(requete, TypeECU, EnteteRequete);
+    const std::string line = proto::frameRequest(requete, TypeECU, EnteteRequete);
     std::string answer;
     lastReceived_.clear();
 
@@ -78,7 +78,7 @@ std::string Link::EnvoieRequete(std::string_view requete, std::string_view repon
 
     setShape1(answer.empty() ? kShape1Red : kShape1Green);
     if (line.find("F181") != std::string::npos) trace_.EcritTrace(" ", false);
-    if (!ModeDemo && link::isNegativeAnswer(lastReceived_, EnteteReponse)) DecodeNack(trace_, lastReceived_, EnteteReponse);
+    if (!ModeDemo && proto::isNegativeAnswer(lastReceived_, EnteteReponse)) DecodeNack(trace_, lastReceived_, EnteteReponse);
     return answer;
 }
 
@@ -92,7 +92,7 @@ std::string Link::exchangeOnLine(const std::string& line, std::int16_t longueurR
     bytes.clear();
 
     if (!line.empty()) {
-        for (const std::uint8_t byte : base::fromHex(line)) {
+        for (const std::uint8_t byte : proto::fromHex(line)) {
             Attente(0.006);
             if (cable) cable->write(byte);
         }
@@ -126,10 +126,10 @@ std::string Link::exchangeOnLine(const std::string& line, std::int16_t longueurR
     if (cable && cable->queueStatus(waiting) == 0 && waiting > 0) cable->read(waiting, bytes);
     Timer1_.setEnabled(false);
 
-    lastReceived_ = base::toHex(bytes);
+    lastReceived_ = proto::toHex(bytes);
     // The echo is dropped by position, not compared with what was sent.
     const auto answerLength = 2 * static_cast<std::size_t>(std::max<int>(longueurReponse, 0));
-    std::string answer{midText(lastReceived_, line.size(), answerLength)};
+    std::string answer{proto::midText(lastReceived_, line.size(), answerLength)};
 
     if (TraceActive) {
         trace_.EcritTrace("R: " + answer, true);

@@ -10,7 +10,8 @@
 #include <vector>
 
 #include "base/event_loop.h"
-#include "link/framing.h"
+#include "proto/framing.h"
+#include "proto/models.h"
 #include "link/trace.h"
 #include "ports/kline_cable.h"
 
@@ -69,9 +70,9 @@ public:
     // Link state set by the interface choice, the settings and the procedures.
     std::int16_t TypeInterface = 0;
     bool ModeDemo = false;
-    std::int16_t TypeECU = 0;
-    std::string EnteteRequete{kEnteteRequeteDefaut};
-    std::string EnteteReponse{kEnteteReponseDefaut};
+    proto::Model TypeECU = proto::Model::MM16;
+    std::string EnteteRequete{proto::kEnteteRequeteDefaut};
+    std::string EnteteReponse{proto::kEnteteReponseDefaut};
     bool TraceActive = false;
     std::int16_t TimeOutReponse = 0;
 

@@ -1,5 +1,7 @@
 #include "link/trace.h"
 
+#include "proto/nack.h"
+
 #include <cerrno>
 #include <cstring>
 
@@ -59,6 +61,10 @@ void Trace::EcritTrace(std::string_view texte, bool avecTemps) {
     addToList(std::string(texte));
     if (onLine_) onLine_(texte);
     if (onChange_) onChange_();
+}
+
+void DecodeNack(Trace& trace, std::string_view texteRecu, std::string_view enteteReponse) {
+    if (auto line = proto::nackLine(texteRecu, enteteReponse)) trace.EcritTrace(*line, false);
 }
 
 }  // namespace dravio::link

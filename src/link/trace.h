@@ -62,4 +62,7 @@ private:
 // "0.000": three decimals, the step between two timed trace lines.
 std::string formatTraceStep(double seconds);
 
+// Writes the trace line of the first negative response in `texteRecu`, untimed.
+void DecodeNack(Trace& trace, std::string_view texteRecu, std::string_view enteteReponse);
+
 }  // namespace dravio::link

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "base/hex.h"
+#include "proto/hex.h"
 
 namespace dravio::ports {
 
@@ -12,10 +12,10 @@ std::string formatTraffic(const TrafficEvent& event, base::Clock::TimePoint orig
     std::string line = stamp;
     switch (event.kind) {
         case TrafficEvent::Kind::Sent:
-            line += "T> " + base::spacedHex(base::toHex(event.bytes));
+            line += "T> " + proto::spacedHex(proto::toHex(event.bytes));
             break;
         case TrafficEvent::Kind::Received:
-            line += "<E " + base::spacedHex(base::toHex(event.bytes));
+            line += "<E " + proto::spacedHex(proto::toHex(event.bytes));
             break;
         case TrafficEvent::Kind::BreakOn:
             line += "-- ligne basse";

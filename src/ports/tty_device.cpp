@@ -17,14 +17,6 @@
 namespace dravio::ports {
 namespace {
 
-int ioctlRetry(int fd, unsigned long request, void* arg) {
-    int rc;
-    do {
-        rc = ::ioctl(fd, request, arg);
-    } while (rc < 0 && errno == EINTR);
-    return rc < 0 ? errno : 0;
-}
-
 timespec toTimespec(std::chrono::nanoseconds d) {
     if (d.count() < 0) d = std::chrono::nanoseconds::zero();
     timespec ts{};
@@ -35,7 +27,15 @@ timespec toTimespec(std::chrono::nanoseconds d) {
 
 }  // namespace
 
-TtyDevice::TtyDevice() = default;
+TtyDevice::TtyDevice(IoctlCall ioctl) : ioctl_(std::move(ioctl)) {}
+
+int TtyDevice::ioctlRetry(int fd, unsigned long request, void* arg) const {
+    int rc;
+    do {
+        rc = ioctl_ ? ioctl_(fd, request, arg) : ::ioctl(fd, request, arg);
+    } while (rc < 0 && errno == EINTR);
+    return rc < 0 ? errno : 0;
+}
 
 TtyDevice::~TtyDevice() { close(); }
 

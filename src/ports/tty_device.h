@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -19,7 +20,11 @@ namespace dravio::ports {
 
 class TtyDevice {
 public:
-    TtyDevice();
+    // Every ioctl(2) on the device goes through this call (the kernel's when
+    // empty), so a test can see what reaches the line.
+    using IoctlCall = std::function<int(int fd, unsigned long request, void* arg)>;
+
+    explicit TtyDevice(IoctlCall ioctl = {});
     ~TtyDevice();
     TtyDevice(const TtyDevice&) = delete;
     TtyDevice& operator=(const TtyDevice&) = delete;
@@ -63,6 +68,10 @@ public:
     Wait waitReadable(std::chrono::steady_clock::time_point deadline) const;
 
 private:
+    // ioctl_ or the kernel's, retried on EINTR. Returns 0 or errno.
+    int ioctlRetry(int fd, unsigned long request, void* arg) const;
+
+    IoctlCall ioctl_;
     int fd_ = -1;
     std::string path_;
     bool locked_ = false;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "base/hex.h"
+#include "proto/hex.h"
 #include "sim/elm327_frames.h"
 
 namespace dravio::sim {
@@ -242,7 +242,7 @@ void Elm327Emulator::runAt(TimePoint t, const AtRequest& at) {
             return finishText(reply, name);
         }
         case AtCommand::DescribeProtocolNumber: {
-            const std::string digit = base::ByteToHex(settings_.protocol).substr(1);
+            const std::string digit = proto::ByteToHex(settings_.protocol).substr(1);
             return finishText(reply, (settings_.automatic ? "A" : "") + digit);
         }
         case AtCommand::SetHeader:
@@ -256,7 +256,7 @@ void Elm327Emulator::runAt(TimePoint t, const AtRequest& at) {
             if (const auto bytes = hexBytes(arg)) settings_.wakeupMessage = *bytes;
             return ok();
         case AtCommand::WakeupPeriod:
-            settings_.wakeupPeriodUnits = base::HexToByte(arg);
+            settings_.wakeupPeriodUnits = proto::HexToByte(arg);
             return ok();
         case AtCommand::FastInit: {
             if (!profile_.fastInitCommand || settings_.protocol != 5) return refuse();
@@ -276,7 +276,7 @@ void Elm327Emulator::runAt(TimePoint t, const AtRequest& at) {
             if (!profile_.keyWordsCommand) return refuse();
             if (arg.empty()) {
                 if (!connected_) return finishText(reply, "NO DATA");
-                return finishText(reply, "1:" + base::ByteToHex(keyBytes_[0]) + " 2:" + base::ByteToHex(keyBytes_[1]));
+                return finishText(reply, "1:" + proto::ByteToHex(keyBytes_[0]) + " 2:" + proto::ByteToHex(keyBytes_[1]));
             }
             settings_.keyWordCheck = arg == "1";
             return ok();
@@ -287,7 +287,7 @@ void Elm327Emulator::runAt(TimePoint t, const AtRequest& at) {
             settings_.allowLong = false;
             return ok();
         case AtCommand::Timeout: {
-            const int units = base::HexToByte(arg);
+            const int units = proto::HexToByte(arg);
             settings_.timeoutUnits = units == 0 ? Elm327Settings{}.timeoutUnits : units;
             return ok();
         }
@@ -295,7 +295,7 @@ void Elm327Emulator::runAt(TimePoint t, const AtRequest& at) {
             connected_ = false;
             return ok();
         case AtCommand::InitAddress:
-            settings_.initAddress = base::HexToByte(arg);
+            settings_.initAddress = proto::HexToByte(arg);
             return ok();
         case AtCommand::AdaptiveTiming:
             return ok();

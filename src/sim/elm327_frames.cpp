@@ -1,6 +1,6 @@
 #include "sim/elm327_frames.h"
 
-#include "base/hex.h"
+#include "proto/hex.h"
 
 namespace dravio::sim {
 
@@ -81,7 +81,7 @@ std::string formatFrame(const Elm327Frame& frame, bool headers, bool spaces, boo
     }
     std::string line;
     for (std::size_t i = from; i < to; ++i) {
-        line += base::ByteToHex(b[i]);
+        line += proto::ByteToHex(b[i]);
         if (spaces) line += ' ';
     }
     if (!good) line += "<DATA ERROR";

@@ -74,7 +74,7 @@ void KwpEcu::onLinkDropped(Clock::TimePoint /*t*/) {
     routineDone_.reset();
 }
 
-std::optional<std::vector<std::uint8_t>> KwpEcu::answerRequest(const KwpFrame& request, Clock::TimePoint end) {
+std::optional<std::vector<std::uint8_t>> KwpEcu::answerRequest(const proto::KwpFrame& request, Clock::TimePoint end) {
     const std::vector<std::uint8_t>& d = request.data;
     switch (d[0]) {
     case 0x1A:

@@ -35,7 +35,7 @@ public:
     static Clock::Duration testDuration(std::uint8_t localId);
 
 protected:
-    std::optional<std::vector<std::uint8_t>> answerRequest(const KwpFrame& request, Clock::TimePoint end) override;
+    std::optional<std::vector<std::uint8_t>> answerRequest(const proto::KwpFrame& request, Clock::TimePoint end) override;
     void onLinkDropped(Clock::TimePoint t) override;
 
 private:

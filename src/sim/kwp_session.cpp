@@ -168,13 +168,13 @@ void KwpSession::onTesterByte(KLineOutput& out, Clock::TimePoint end, std::uint8
         break;
     }
 
-    if (assembler_.push(byte) != KwpFrameAssembler::Status::Complete) return;
+    if (assembler_.push(byte) != proto::KwpFrameAssembler::Status::Complete) return;
     handleFrame(out, assembler_.frame(), end);
 }
 
-void KwpSession::handleFrame(KLineOutput& out, const KwpFrame& frame, Clock::TimePoint end) {
-    if (frame.addressing == KwpAddressing::Physical && frame.target != options_.address) return;
-    if (frame.addressing == KwpAddressing::Functional && frame.target != options_.functionalAddress) return;
+void KwpSession::handleFrame(KLineOutput& out, const proto::KwpFrame& frame, Clock::TimePoint end) {
+    if (frame.addressing == proto::KwpAddressing::Physical && frame.target != options_.address) return;
+    if (frame.addressing == proto::KwpAddressing::Functional && frame.target != options_.functionalAddress) return;
     if (frame.data.empty()) return;
     const std::uint8_t sid = frame.data[0];
 
@@ -193,23 +193,23 @@ void KwpSession::handleFrame(KLineOutput& out, const KwpFrame& frame, Clock::Tim
     const AnswerFate fate = faults_.nextAnswer();
     if (!fate.drop) {
         // Answers go back to whoever asked, always physically addressed.
-        const KwpAddressing form =
-            frame.addressing == KwpAddressing::None ? KwpAddressing::None : KwpAddressing::Physical;
+        const proto::KwpAddressing form =
+            frame.addressing == proto::KwpAddressing::None ? proto::KwpAddressing::None : proto::KwpAddressing::Physical;
         Clock::TimePoint start = std::max(end + options_.timing.p2 + fate.extraDelay, lineFree_);
         pump(out, start);
         start = std::max(start, lineFree_);
         if (fate.responsePending) {
-            const auto pending = buildKwpFrame(form, frame.source, options_.address, negative(sid, kResponsePending));
+            const auto pending = proto::buildKwpFrame(form, frame.source, options_.address, negative(sid, kResponsePending));
             start = sendFrame(out, start, pending) + options_.timing.p2;
         }
-        std::vector<std::uint8_t> bytes = buildKwpFrame(form, frame.source, options_.address, data);
+        std::vector<std::uint8_t> bytes = proto::buildKwpFrame(form, frame.source, options_.address, data);
         if (fate.badChecksum) bytes.back() = static_cast<std::uint8_t>(bytes.back() + 1);
         lastActivity_ = sendFrame(out, start, bytes);
     }
     if (stop) drop(lastActivity_.value_or(end));
 }
 
-std::vector<std::uint8_t> KwpSession::answerCommon(const KwpFrame& request, Clock::TimePoint end, bool& stop) {
+std::vector<std::uint8_t> KwpSession::answerCommon(const proto::KwpFrame& request, Clock::TimePoint end, bool& stop) {
     const std::vector<std::uint8_t>& d = request.data;
     const std::uint8_t sid = d[0];
     switch (sid) {

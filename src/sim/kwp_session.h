@@ -13,7 +13,7 @@
 
 #include "sim/fault_injection.h"
 #include "sim/kline_device.h"
-#include "sim/kwp_frame.h"
+#include "proto/kwp_frame.h"
 #include "sim/wake_detector.h"
 
 namespace dravio::sim {
@@ -83,7 +83,7 @@ protected:
     // The answer data (answer service identifier first) to a request of a
     // service the session does not handle itself, received whole at `end`.
     // nullopt: service not supported; an empty vector: no answer at all.
-    virtual std::optional<std::vector<std::uint8_t>> answerRequest(const KwpFrame& request,
+    virtual std::optional<std::vector<std::uint8_t>> answerRequest(const proto::KwpFrame& request,
                                                                    Clock::TimePoint end) = 0;
     // The link was dropped (StopCommunication, P3 silence, a new wake-up).
     virtual void onLinkDropped(Clock::TimePoint /*t*/) {}
@@ -92,8 +92,8 @@ private:
     void expireIfSilent(Clock::TimePoint t);
     void drop(Clock::TimePoint t);
     void handleWake(KLineOutput& out, const WakeEvent& e);
-    void handleFrame(KLineOutput& out, const KwpFrame& frame, Clock::TimePoint end);
-    std::vector<std::uint8_t> answerCommon(const KwpFrame& request, Clock::TimePoint end, bool& stop);
+    void handleFrame(KLineOutput& out, const proto::KwpFrame& frame, Clock::TimePoint end);
+    std::vector<std::uint8_t> answerCommon(const proto::KwpFrame& request, Clock::TimePoint end, bool& stop);
     // Sends a whole frame from `start`, with P1 between bytes and the byte
     // faults applied; returns when its last byte has left.
     Clock::TimePoint sendFrame(KLineOutput& out, Clock::TimePoint start, const std::vector<std::uint8_t>& frame);
@@ -102,7 +102,7 @@ private:
     KwpSessionOptions options_;
     Faults faults_;
     WakeDetector wake_;
-    KwpFrameAssembler assembler_;
+    proto::KwpFrameAssembler assembler_;
     State state_ = State::Asleep;
     Clock::TimePoint lastByteEnd_{};
     bool heardByte_ = false;

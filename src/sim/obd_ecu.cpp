@@ -30,7 +30,7 @@ const std::vector<std::uint8_t>& ObdEcu::supportedPids() {
     return pids;
 }
 
-std::optional<std::vector<std::uint8_t>> ObdEcu::answerRequest(const KwpFrame& request, Clock::TimePoint end) {
+std::optional<std::vector<std::uint8_t>> ObdEcu::answerRequest(const proto::KwpFrame& request, Clock::TimePoint end) {
     const std::vector<std::uint8_t>& d = request.data;
     switch (d[0]) {
     case 0x01: return currentData(d, end);

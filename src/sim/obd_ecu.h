@@ -28,7 +28,7 @@ public:
     static const std::vector<std::uint8_t>& supportedPids();
 
 protected:
-    std::optional<std::vector<std::uint8_t>> answerRequest(const KwpFrame& request, Clock::TimePoint end) override;
+    std::optional<std::vector<std::uint8_t>> answerRequest(const proto::KwpFrame& request, Clock::TimePoint end) override;
 
 private:
     std::vector<std::uint8_t> currentData(const std::vector<std::uint8_t>& d, Clock::TimePoint t) const;

@@ -21,18 +21,6 @@ Clock::Duration byteTime(std::uint32_t baud) {
 
 }  // namespace
 
-std::optional<std::string> simulatedModelName(int typeEcu) {
-    switch (typeEcu) {
-        case 0: return "mm16";
-        case 1: return "mm15";
-        case 2: return "15rc";
-        case 3: return "p8";
-        case 4: return "59m";
-        case 5: return "obd";
-        default: return std::nullopt;
-    }
-}
-
 SimulatedEcu makeSimulatedEcu(std::string_view model, bool lenient, bool awake, Clock::TimePoint origin) {
     SimulatedEcu ecu;
     KwpSessionOptions options;
@@ -118,6 +106,12 @@ void Responder::testerBytes(Clock::TimePoint t, const std::vector<std::uint8_t>&
     }
 }
 
+void Responder::testerBaud(Clock::TimePoint t, std::uint32_t baud) {
+    const bool turnedTo1200 = baud == kOneByteCodeBaud && testerBaud_ != kOneByteCodeBaud;
+    testerBaud_ = baud;
+    if (turnedTo1200 && ecu_.oneByte != nullptr && !elm_) ecu_.oneByte->requestKeyOn(*this, t);
+}
+
 std::vector<std::uint8_t> Responder::takeDue(Clock::TimePoint now) {
     std::vector<std::uint8_t> due;
     if (elm_) {
@@ -147,6 +141,10 @@ Clock::TimePoint Responder::nextDue() const {
     return out_.empty() ? Clock::TimePoint::max() : out_.front().at;
 }
 
+namespace {
+constexpr long long kBaudLookMs = 20;
+}
+
 int serve(int fd, int stopFd, Responder& responder, base::Clock& clock, std::uint32_t (*testerBaud)(int),
           std::string& error) {
     std::vector<std::uint8_t> buffer(4096);
@@ -169,10 +167,12 @@ int serve(int fd, int stopFd, Responder& responder, base::Clock& clock, std::uin
         }
         // Sleep until the next byte is due or input comes, whichever is first.
         const auto next = responder.nextDue();
-        int timeoutMs = -1;
+        // A pty shows the tester's baud rate but tells nobody when it changes: look often.
+        const long long longest = testerBaud ? kBaudLookMs : 60'000;
+        int timeoutMs = testerBaud ? static_cast<int>(longest) : -1;
         if (next != Clock::TimePoint::max()) {
             const auto left = std::chrono::duration_cast<std::chrono::microseconds>(next - clock.now()).count();
-            timeoutMs = left <= 0 ? 0 : static_cast<int>(std::min<long long>((left + 999) / 1000, 60'000));
+            timeoutMs = left <= 0 ? 0 : static_cast<int>(std::min<long long>((left + 999) / 1000, longest));
         }
         pollfd fds[2] = {{fd, POLLIN, 0}, {watchStop ? stopFd : -1, POLLIN, 0}};
         const int ready = ::poll(fds, 2, timeoutMs);
@@ -181,6 +181,7 @@ int serve(int fd, int stopFd, Responder& responder, base::Clock& clock, std::uin
             error = std::string("poll failed: ") + std::strerror(errno);
             return 1;
         }
+        if (testerBaud) responder.testerBaud(clock.now(), testerBaud(fd));
         if (fds[1].revents != 0) {
             char sink[256];
             const ssize_t n = ::read(stopFd, sink, sizeof sink);

@@ -10,7 +10,8 @@
 //   wake-up at all (breaks from mode-0 wake-ups never arrive);
 // - tester bytes are taken at the rate the tester set on its side when the
 //   pseudo-terminal reports one, else at the model's rate;
-// - one-byte models start awake at 7812 baud: the key-on dance needs a rider.
+// - one-byte models start awake at 7812 baud; when the tester turns its side
+//   to 1200 baud to hear the power-on code, the rider turns the key.
 #pragma once
 
 #include <cstdint>
@@ -47,9 +48,6 @@ struct SimulatedEcu {
 // otherwise it waits for its key to be turned.
 SimulatedEcu makeSimulatedEcu(std::string_view model, bool lenient, bool awake, Clock::TimePoint origin);
 
-// The simulated ECU that plays model index `typeEcu`: 59m, obd, mm16, mm15, 15rc, p8.
-std::optional<std::string> simulatedModelName(int typeEcu);
-
 struct ResponderOptions {
     bool echo = true;     // a K-line hears its own bytes
     bool lenient = true;  // StartCommunication without wake-up
@@ -67,6 +65,9 @@ public:
     // Bytes from the tester, read at `t`; `baud` is the tester's rate when
     // known, else 0.
     void testerBytes(Clock::TimePoint t, const std::vector<std::uint8_t>& bytes, std::uint32_t baud);
+    // The tester's side of a pty now runs at `baud`. A one-byte ECU takes the
+    // tester's move to the power-on code's rate as the rider turning the key.
+    void testerBaud(Clock::TimePoint t, std::uint32_t baud);
     // The bytes to write by `now`, in order, removed.
     std::vector<std::uint8_t> takeDue(Clock::TimePoint now);
     // When the next byte is due; max() when nothing waits.
@@ -90,6 +91,7 @@ private:
     std::deque<Out> out_;  // ordered by time
     Clock::TimePoint ecuLineFree_ = Clock::TimePoint::min();
     Clock::TimePoint lastTesterByte_ = Clock::TimePoint::min();
+    std::uint32_t testerBaud_ = 0;
 };
 
 // Serves `fd` until `stopFd` (standard input) closes or reports an error, or

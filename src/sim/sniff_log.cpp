@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "base/hex.h"
+#include "proto/hex.h"
 
 namespace dravio::sim {
 
@@ -24,7 +24,7 @@ std::string SniffLog::line(double seconds, Direction direction, const std::vecto
     std::snprintf(stamp, sizeof stamp, "%.4f", seconds < 0 ? 0.0 : seconds);
     std::string text = stamp;
     text += direction == Direction::TesterToEcu ? " T>" : " <E";
-    for (const auto b : bytes) text += " " + base::ByteToHex(b);
+    for (const auto b : bytes) text += " " + proto::ByteToHex(b);
     return text;
 }
 

@@ -67,6 +67,9 @@ inline constexpr std::string_view mVolt = "mVolt";
 // Interface also uses "Type" and "PORT".
 inline constexpr std::string_view Interface = "Interface";
 inline constexpr std::string_view Description = "Description";
+// The serial K-line cable's path, and an ELM327 path typed instead of a Com number.
+inline constexpr std::string_view Device = "Device";
+inline constexpr std::string_view ElmDevice = "ElmDevice";
 
 inline constexpr std::string_view Logworks = "Logworks";
 inline constexpr std::string_view Folder = "Folder";

@@ -85,6 +85,10 @@ TEST(CliDecode, BadArgumentsAreUsageErrors) {
         {"--ecu", "5", "-", "-", "-", "-", "-", "-", "-"},  // eight needed
         {"--ecu", "0", "--fast", "-", "-", "-", "-", "-", "-", "-", "-", "-", "-"},
         {"--ecu", "4", "--raw", "96F11061A0"},      // unknown option
+        {"--ecu", "4", "96F11061A"},                // odd length
+        {"--ecu", "4", "96F11061AZ"},               // not hex
+        {"--ecu", "4", ""},                         // empty answer
+        {"--ecu", "4", "--ecu", "4", "96F11061A0"}, // repeated option
     };
     for (const auto& args : cases) {
         std::string joined;

@@ -19,76 +19,36 @@ void writeMany(CircularBuffer& b, int count, int offset = 0) {
     for (int i = 0; i < count; ++i) b.Writebyte(pattern(offset + i));
 }
 
-TEST(CircularBuffer, FreshBufferIsEmptyAndReportsLengthOne) {
+TEST(CircularBuffer, EmptyBufferReadsZeroAndReportsLengthOne) {
     CircularBuffer b;
-    b.Initialize();
     EXPECT_EQ(b.getSize(), kCapacity);
     EXPECT_EQ(b.getLength(), 1);
     EXPECT_TRUE(b.isEmpty());
-    EXPECT_FALSE(b.isFull());
     EXPECT_EQ(b.Peek(), 0);
     EXPECT_EQ(b.Readbyte(), 0);
     EXPECT_EQ(b.getLength(), 1) << "reading an empty buffer changes nothing";
-    b.Writebyte(0x42);
-    EXPECT_EQ(b.Readbyte(), 0x42);
 }
 
 TEST(CircularBuffer, GetbyteAnswersUpToOnePastTheNewestByte) {
     CircularBuffer b;
-    writeMany(b, 5);  // leaves 0x0A.. in storage
-    b.Initialize();   // empties without clearing storage
-    b.Writebyte(0xA1);
-    b.Writebyte(0xB2);
-    b.Writebyte(0xC3);
-    ASSERT_EQ(b.getLength(), 4);
-
-    const struct { int request; std::uint8_t value; } cases[] = {
-        {0, 0xA1}, {1, 0xB2}, {2, 0xC3},
-        {3, pattern(3)},  // storage at end: stale, never written since Initialize
-        {4, 0}, {500, 0}, {-1, 0}, {-500, 0}};
+    writeMany(b, 5);
+    b.Initialize();  // empties without clearing storage
+    for (std::uint8_t v : {0xA1, 0xB2, 0xC3}) b.Writebyte(v);
+    const struct {
+        int request;
+        std::uint8_t value;
+    } cases[] = {{0, 0xA1}, {1, 0xB2}, {2, 0xC3}, {3, pattern(3)},  // stale storage, never written since Initialize
+                 {4, 0},    {500, 0},  {-1, 0}};
     for (const auto& c : cases) EXPECT_EQ(b.Getbyte(c.request), c.value) << c.request;
     EXPECT_EQ(b.getLength(), 4) << "Getbyte consumes nothing";
-    EXPECT_EQ(b.Peek(), 0xA1);
-}
 
-TEST(CircularBuffer, GetbyteWrapsAroundTheEndOfStorage) {
-    CircularBuffer b;
-    writeMany(b, 498);
-    b.Advance(498);  // start = end = 498
-    ASSERT_TRUE(b.isEmpty());
-    writeMany(b, 5, 1000);  // lands at 498, 499, 0, 1, 2
-    ASSERT_EQ(b.getLength(), 6);
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(b.Getbyte(i), pattern(1000 + i)) << i;
-    EXPECT_EQ(b.Getbyte(5), pattern(3)) << "storage index 3, one past the newest";
-    EXPECT_EQ(b.Getbyte(6), 0);
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(b.Readbyte(), pattern(1000 + i)) << i;
-    EXPECT_TRUE(b.isEmpty());
-}
-
-TEST(CircularBuffer, FiveHundredWritesFillItAndTheNextDropsTheOldest) {
-    CircularBuffer b;
-    writeMany(b, 499);
-    EXPECT_FALSE(b.isFull());
-    EXPECT_EQ(b.getLength(), 500);
-
-    b.Writebyte(pattern(499));
-    EXPECT_TRUE(b.isFull());
-    EXPECT_FALSE(b.isEmpty());
-    EXPECT_EQ(b.getLength(), 501);
-    EXPECT_EQ(b.Peek(), pattern(0));
-    EXPECT_EQ(b.Getbyte(499), pattern(499));
-    EXPECT_EQ(b.Getbyte(500), pattern(0)) << "one past the newest is the oldest when full";
-    EXPECT_EQ(b.Getbyte(501), 0);
-
-    b.Writebyte(pattern(500));
-    EXPECT_TRUE(b.isFull());
-    EXPECT_EQ(b.getLength(), 501);
-    EXPECT_EQ(b.Peek(), pattern(1));
-    EXPECT_EQ(b.Getbyte(499), pattern(500));
-
-    for (int i = 1; i <= 500; ++i) ASSERT_EQ(b.Readbyte(), pattern(i)) << i;
-    EXPECT_TRUE(b.isEmpty());
-    EXPECT_EQ(b.Readbyte(), 0);
+    CircularBuffer full;
+    writeMany(full, 501);  // the 501st write drops the oldest
+    EXPECT_TRUE(full.isFull());
+    EXPECT_EQ(full.getLength(), 501);
+    EXPECT_EQ(full.Peek(), pattern(1));
+    EXPECT_EQ(full.Getbyte(500), pattern(1)) << "one past the newest is the oldest when full";
+    EXPECT_EQ(full.Getbyte(501), 0);
 }
 
 // Mixed writes and reads over many laps of the storage, checked against a
@@ -100,8 +60,7 @@ TEST(CircularBuffer, BehavesLikeABoundedQueueOverManyWraps) {
     std::uniform_int_distribution<int> burst(0, 40);
     int next = 0;
     for (int round = 0; round < 2000; ++round) {
-        const int writes = burst(rng);
-        for (int i = 0; i < writes; ++i) {
+        for (int i = burst(rng); i > 0; --i) {
             const std::uint8_t v = pattern(next++);
             b.Writebyte(v);
             if (model.size() == kCapacity) model.pop_front();
@@ -109,11 +68,8 @@ TEST(CircularBuffer, BehavesLikeABoundedQueueOverManyWraps) {
         }
         ASSERT_EQ(b.getLength(), static_cast<int>(model.size()) + 1) << round;
         ASSERT_EQ(b.isFull(), model.size() == kCapacity) << round;
-        if (!model.empty()) {
-            ASSERT_EQ(b.Getbyte(static_cast<int>(model.size()) - 1), model.back()) << round;
-        }
-        const int reads = burst(rng);
-        for (int i = 0; i < reads; ++i) {
+        for (std::size_t i = 0; i < model.size(); i += 37) ASSERT_EQ(b.Getbyte(static_cast<int>(i)), model[i]) << round;
+        for (int i = burst(rng); i > 0; --i) {
             const std::uint8_t expected = model.empty() ? 0 : model.front();
             ASSERT_EQ(b.Peek(), expected) << round;
             ASSERT_EQ(b.Readbyte(), expected) << round;
@@ -131,7 +87,6 @@ TEST(CircularBuffer, AdvanceDropsBytesWithoutCheckingForEmptiness) {
     b.Advance(-3);
     EXPECT_EQ(b.getLength(), 5) << "counts below 1 do nothing";
     b.Advance(2);
-    EXPECT_EQ(b.getLength(), 3);
     EXPECT_EQ(b.Peek(), pattern(2));
 
     CircularBuffer empty;
@@ -141,14 +96,12 @@ TEST(CircularBuffer, AdvanceDropsBytesWithoutCheckingForEmptiness) {
 }
 
 TEST(CircularBuffer, ClearEmptiesPartialAndFullBuffers) {
-    for (int held : {1, 37, 500}) {
+    for (int held : {37, 500}) {
         CircularBuffer b;
         writeMany(b, held);
         b.Clear();
         EXPECT_TRUE(b.isEmpty()) << held;
         EXPECT_FALSE(b.isFull()) << held;
-        EXPECT_EQ(b.getLength(), 1) << held;
-        EXPECT_EQ(b.Readbyte(), 0) << held;
         b.Writebyte(0x5A);
         EXPECT_EQ(b.getLength(), 2) << held;
         EXPECT_EQ(b.Readbyte(), 0x5A) << held;
@@ -169,11 +122,9 @@ TEST(CircularBuffer, AppendBufferStatusAndContents) {
         {"499 into empty fits", 0, 600, 0, 498, 0, 500},
         {"500 into empty counts as overwrite", 0, 600, 0, 499, 1, 501},
         {"501 exceeds capacity", 0, 600, 0, 500, 2, 501},
-        {"600 exceeds capacity", 0, 600, 0, 599, 2, 501},
         {"middle of data", 0, 10, 2, 4, 0, 4},
         {"exact room left", 400, 200, 0, 98, 0, 500},
         {"one more than the room", 400, 200, 0, 99, 1, 501},
-        {"two bytes into a full buffer", 500, 10, 0, 1, 1, 501},
         {"reversed range appends nothing", 0, 10, 5, 2, 0, 1},
         // A reversed range still counts (last - first + 1) against the room,
         // which is -1 when full.
@@ -201,7 +152,6 @@ TEST(CircularBuffer, AppendBufferStatusAndContents) {
         ASSERT_LE(held, all.size()) << c.name;
         for (std::size_t i = 0; i < held; ++i)
             ASSERT_EQ(b.Readbyte(), all[all.size() - held + i]) << c.name << " byte " << i;
-        EXPECT_TRUE(b.isEmpty()) << c.name;
     }
 }
 

@@ -57,6 +57,7 @@ public:
     ~ResponderProcess() {
         if (stdin_ >= 0) ::close(stdin_);
         if (pid_ > 0) {
+            ::kill(pid_, SIGCONT);
             ::kill(pid_, SIGTERM);
             int status = 0;
             ::waitpid(pid_, &status, 0);
@@ -69,6 +70,9 @@ public:
     ResponderProcess& operator=(const ResponderProcess&) = delete;
 
     const std::string& path() const { return path_; }
+    // The ECU goes silent (stopped), then comes back where it was.
+    void pause() { ::kill(pid_, SIGSTOP); }
+    void resume() { ::kill(pid_, SIGCONT); }
     std::string log() const {
         std::ifstream in(logPath_);
         std::stringstream s;

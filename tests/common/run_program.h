@@ -14,9 +14,11 @@ struct ProgramRun {
     int status = -1;
 };
 
-// Runs `command` through the shell with stderr folded into stdout.
-inline ProgramRun runProgram(const std::string& command) {
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+// Runs `command` through the shell with stderr folded into stdout and no input;
+// a program that hangs is killed after `seconds` (status 124).
+inline ProgramRun runProgram(const std::string& command, int seconds = 30) {
+    const std::string limited = "timeout -k 2 " + std::to_string(seconds) + " " + command + " 2>&1 </dev/null";
+    FILE* pipe = popen(limited.c_str(), "r");
     if (pipe == nullptr) return {"popen failed", -1};
     std::string out;
     std::array<char, 4096> chunk{};

@@ -6,7 +6,7 @@
 #include <map>
 #include <string>
 
-#include "base/hex.h"
+#include "proto/hex.h"
 #include "ports/sim_cable.h"
 
 namespace dravio::testing {
@@ -28,7 +28,7 @@ public:
         if (heardAny_ && end - lastByte_ > newRequestGap) pending_.clear();
         heardAny_ = true;
         lastByte_ = end;
-        pending_ += base::ByteToHex(byte);
+        pending_ += proto::ByteToHex(byte);
         const auto it = answers.find(pending_);
         if (it == answers.end()) return;
         pending_.clear();
@@ -36,7 +36,7 @@ public:
             --skip->second;
             return;
         }
-        for (const std::uint8_t b : base::fromHex(it->second)) line.sendFromPeer(end + p2, b, baud);
+        for (const std::uint8_t b : proto::fromHex(it->second)) line.sendFromPeer(end + p2, b, baud);
     }
 
 private:

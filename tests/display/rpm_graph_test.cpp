@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 #include <utility>
 #include <vector>
@@ -13,6 +12,7 @@ namespace {
 struct Written {
     GraphSettings settings;
     SettingsWrite how;
+    bool operator==(const Written&) const = default;
 };
 
 // A graph on a 400 x 500 pixel surface, with every settings write recorded.
@@ -20,12 +20,11 @@ struct GraphFixture {
     std::vector<Written> writes;
     RpmGraph graph;
 
-    explicit GraphFixture(GraphSettings settings = {20, 1500, 1000})
+    explicit GraphFixture(GraphSettings settings = {20, 1500, 1000}, GraphOptions options = {})
         : graph(settings, [this](const GraphSettings& s, SettingsWrite how) {
               writes.push_back({s, how});
           }) {
         graph.setSurface({400, 500, 15});
-        GraphOptions options;
         options.chtrace = true;
         graph.setOptions(options);
     }
@@ -33,21 +32,18 @@ struct GraphFixture {
     TraceResult feed(std::int16_t& index, float rpm, float throttle = 0) {
         return graph.trace_pict(index, rpm, 1.0f, throttle);
     }
+    float newest(GraphChannel channel) const { return graph.points()[20][channel]; }
 };
 
-std::vector<const PolylineCommand*> polylines(const GraphFrame& frame) {
-    std::vector<const PolylineCommand*> found;
+template <class Command>
+std::vector<const Command*> commandsOf(const GraphFrame& frame) {
+    std::vector<const Command*> found;
     for (const auto& c : frame.commands)
-        if (const auto* p = std::get_if<PolylineCommand>(&c)) found.push_back(p);
+        if (const auto* p = std::get_if<Command>(&c)) found.push_back(p);
     return found;
 }
-
-std::vector<const LineCommand*> lines(const GraphFrame& frame) {
-    std::vector<const LineCommand*> found;
-    for (const auto& c : frame.commands)
-        if (const auto* l = std::get_if<LineCommand>(&c)) found.push_back(l);
-    return found;
-}
+const auto polylines = commandsOf<PolylineCommand>;
+const auto lines = commandsOf<LineCommand>;
 
 TEST(TracePict, IndexRunsRoundThePointCountAndLabelsRefreshOnEvenIndexesOnly) {
     GraphFixture f;
@@ -61,28 +57,24 @@ TEST(TracePict, IndexRunsRoundThePointCountAndLabelsRefreshOnEvenIndexesOnly) {
         EXPECT_EQ(r.lrmp.has_value(), index % 2 == 0) << "index " << index;
         EXPECT_EQ(r.ldeux.has_value(), index % 2 == 0) << "index " << index;
     }
-    const std::vector<int> expected = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 0, 1};
-    EXPECT_EQ(seen, expected);
+    EXPECT_EQ(seen, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 0, 1}));
 }
 
 TEST(TracePict, RpmIsTruncatedToTensInPlace) {
-    const std::pair<float, float> cases[] = {{1007.0f, 1000.0f}, {1239.9f, 1230.0f}, {499.0f, 490.0f}, {0.0f, 0.0f}};
-    for (auto [in, out] : cases) {
+    for (auto [in, out] : {std::pair{1007.0f, 1000.0f}, {1239.9f, 1230.0f}, {499.0f, 490.0f}, {0.0f, 0.0f}}) {
         GraphFixture f;
         std::int16_t index = 0;
         float rpm = in;
         f.graph.trace_pict(index, rpm, 0, 0);
         EXPECT_EQ(rpm, out) << in;
-        EXPECT_EQ(f.graph.points()[20][kSample], out) << in;
+        EXPECT_EQ(f.newest(kSample), out) << in;
     }
 }
 
-// A steady 1500 rpm filling an empty 20-point window: the mean counts the
-// first positive slot after index 0 as the start of the data, so it reads
-// low until the window is full.
-TEST(TracePict, MeanWhileTheWindowFills) {
-    const std::pair<int, float> expected[] = {{1, 750},   {2, 1000},  {3, 1120}, {10, 1360},
-                                              {19, 1420}, {20, 1500}, {25, 1500}};
+// The mean counts the first positive slot after index 0 as the start of the
+// data, so it reads low until the window is full; it is truncated to tens.
+TEST(TracePict, MeanWhileTheWindowFillsAndWhenFull) {
+    const std::pair<int, float> expected[] = {{1, 750}, {2, 1000}, {3, 1120}, {10, 1360}, {19, 1420}, {20, 1500}};
     GraphFixture f;
     std::int16_t index = 0;
     int calls = 0;
@@ -91,17 +83,11 @@ TEST(TracePict, MeanWhileTheWindowFills) {
             f.feed(index, 1500);
             ++calls;
         }
-        EXPECT_EQ(f.graph.points()[20][kSmoothed], mean) << "after " << call << " calls";
+        EXPECT_EQ(f.newest(kSmoothed), mean) << "after " << call << " calls";
     }
-}
-
-TEST(TracePict, MeanOfAFullWindowIsTruncatedToTens) {
-    GraphFixture f;
-    std::int16_t index = 0;
-    // Ten at 1500 then ten at 1515 (stored 1510): mean 1505, shown 1500.
-    for (int i = 0; i < 10; ++i) f.feed(index, 1500);
+    // Ten more at 1515 (stored 1510): mean 1505, shown 1500.
     for (int i = 0; i < 10; ++i) f.feed(index, 1515);
-    EXPECT_EQ(f.graph.points()[20][kSmoothed], 1500.0f);
+    EXPECT_EQ(f.newest(kSmoothed), 1500.0f);
     EXPECT_EQ(f.graph.windowMaximum(), 1510.0f);
     EXPECT_EQ(f.graph.windowMinimum(), 1500.0f);
 }
@@ -110,10 +96,9 @@ TEST(TracePict, SpreadIsMaxMinusMinCappedAt220AndKeptOnOddIndexes) {
     struct Step {
         float rpm;
         int index;
-        std::optional<float> storedSpread;  // newest spread after the call
+        float storedSpread;  // newest spread after the call
         std::optional<std::string> ldeux;
     };
-    // Index starts at 0, so calls land on 1, 2, 3, ...
     const Step steps[] = {
         {1500, 1, 0.0f, std::nullopt},    // odd: nothing computed yet
         {1700, 2, 200.0f, "200 tr/mn"},   // window 1500..1700
@@ -126,7 +111,7 @@ TEST(TracePict, SpreadIsMaxMinusMinCappedAt220AndKeptOnOddIndexes) {
     for (const Step& s : steps) {
         const TraceResult r = f.feed(index, s.rpm);
         ASSERT_EQ(r.index, s.index);
-        EXPECT_EQ(f.graph.points()[20][kSpread], *s.storedSpread) << "index " << s.index;
+        EXPECT_EQ(f.newest(kSpread), s.storedSpread) << "index " << s.index;
         EXPECT_EQ(r.ldeux, s.ldeux) << "index " << s.index;
     }
 }
@@ -140,19 +125,6 @@ TEST(TracePict, ValueLabelsUseThePatterns) {
     EXPECT_EQ(r.ldeux, " tr/mn");       // "###" shows nothing for a zero spread
 }
 
-TEST(TracePict, AllZeroWindowHasNoRpmCurve) {
-    GraphFixture f;
-    std::int16_t index = 1;
-    const TraceResult r = f.feed(index, 0);
-    EXPECT_EQ(f.graph.windowMaximum(), 0.0f);
-    EXPECT_EQ(f.graph.windowMinimum(), 0.0f);
-    EXPECT_EQ(f.graph.points()[20][kSmoothed], 0.0f);
-    EXPECT_TRUE(polylines(r.frame).empty());
-    EXPECT_FALSE(r.frame.lrmpVisible.has_value());
-    // The grid is still drawn; the idle line is not.
-    for (const LineCommand* l : lines(r.frame)) EXPECT_NE(l->colour, kYellow);
-}
-
 TEST(TracePict, IdleModeStoresSamples1000LowerAndItsClickClearsTheHistory) {
     GraphFixture f;
     std::int16_t index = 0;
@@ -162,63 +134,42 @@ TEST(TracePict, IdleModeStoresSamples1000LowerAndItsClickClearsTheHistory) {
     for (int i = 1; i <= kMaxPoints; ++i) {
         for (int ch : {kSample, kSpread, kThrottle}) EXPECT_EQ(f.graph.points()[i][ch], 0.0f) << i << "," << ch;
     }
-    // The smoothed channel is not part of the clearing.
-    EXPECT_EQ(f.graph.points()[20][kSmoothed], 1250.0f);
+    EXPECT_EQ(f.newest(kSmoothed), 1250.0f) << "the smoothed channel is not cleared";
 
     float rpm = 1234;
     f.graph.trace_pict(index, rpm, 0, 0);
     EXPECT_EQ(rpm, 1230.0f);  // the caller still gets the real speed
-    EXPECT_EQ(f.graph.points()[20][kSample], 230.0f);
-    EXPECT_EQ(f.graph.points()[19][kSample], 230.0f);
+    EXPECT_EQ(f.newest(kSample), 230.0f);
 }
 
-struct GridCase {
-    std::int16_t zMin, zMax;
-    std::vector<int> rpms;  // lines from the bottom up, label 0 first
-    std::vector<PenStyle> styles;
-};
-
 TEST(TracePict, GridLinesAndScaleLabels) {
-    using enum PenStyle;
-    const GridCase cases[] = {
-        {1000, 1500, {1000, 1100, 1200, 1300, 1400, 1500}, {Solid, Dotted, Solid, Dotted, Solid, Dotted}},
-        // A span of exactly 800 still draws every 100 and uses all nine labels.
-        {1000,
-         1800,
-         {1000, 1100, 1200, 1300, 1400, 1500, 1600, 1700, 1800},
-         {Solid, Dotted, Solid, Dotted, Solid, Dotted, Solid, Dotted, Solid}},
-        {900, 1200, {900, 1000, 1100, 1200}, {Dotted, Solid, Dotted, Solid}},
-        // 850 is 8.5 hundreds, rounded to 8 (half to even): still every 100.
-        {1000,
-         1850,
-         {1000, 1100, 1200, 1300, 1400, 1500, 1600, 1700, 1800},
-         {Solid, Dotted, Solid, Dotted, Solid, Dotted, Solid, Dotted, Solid}},
-        // From 900 the lines go every 500, solid on the thousands.
-        {1000, 1900, {1000, 1500}, {Solid, Dotted}},
-        {1000,
-         5000,
-         {1000, 1500, 2000, 2500, 3000, 3500, 4000, 4500, 5000},
-         {Solid, Dotted, Solid, Dotted, Solid, Dotted, Solid, Dotted, Solid}},
-        {900,
-         5000,
-         {900, 1400, 1900, 2400, 2900, 3400, 3900, 4400, 4900},
-         {Dotted, Dotted, Dotted, Dotted, Dotted, Dotted, Dotted, Dotted, Dotted}},
+    const struct {
+        std::int16_t zMin, zMax;
+        std::vector<int> rpms;  // lines from the bottom up, label 0 first
+    } cases[] = {
+        {1000, 1500, {1000, 1100, 1200, 1300, 1400, 1500}},
+        // A span of 800, or 850 rounded half to even, still draws every 100.
+        {1000, 1800, {1000, 1100, 1200, 1300, 1400, 1500, 1600, 1700, 1800}},
+        {1000, 1850, {1000, 1100, 1200, 1300, 1400, 1500, 1600, 1700, 1800}},
+        {900, 1200, {900, 1000, 1100, 1200}},
+        // From 900 the lines go every 500.
+        {1000, 1900, {1000, 1500}},
+        {900, 5000, {900, 1400, 1900, 2400, 2900, 3400, 3900, 4400, 4900}},
     };
-    for (const GridCase& c : cases) {
+    for (const auto& c : cases) {
         GraphFixture f({20, c.zMax, c.zMin});
         std::int16_t index = 0;
-        const TraceResult r = f.feed(index, 0);
+        const TraceResult r = f.feed(index, 0);  // no engine: the grid alone
         ASSERT_EQ(r.status, TraceStatus::Drawn) << c.zMin << ".." << c.zMax;
+        EXPECT_TRUE(polylines(r.frame).empty());
+        EXPECT_FALSE(r.frame.lrmpVisible.has_value());
         const auto grid = lines(r.frame);
         ASSERT_EQ(grid.size(), c.rpms.size()) << c.zMin << ".." << c.zMax;
-        const double stepY = 500.0 / (c.zMax - c.zMin);
         for (std::size_t k = 0; k < c.rpms.size(); ++k) {
+            const double stepY = 500.0 / (c.zMax - c.zMin);  // as the graph computes it
             const double y = 500.0 - (c.rpms[k] - c.zMin) * stepY;
             EXPECT_EQ(grid[k]->from, (Point{0, y})) << c.rpms[k];
             EXPECT_EQ(grid[k]->to, (Point{400, y})) << c.rpms[k];
-            EXPECT_EQ(grid[k]->colour, kRed);
-            EXPECT_EQ(grid[k]->width, 1);
-            EXPECT_EQ(grid[k]->style, c.styles[k]) << c.rpms[k];
             const ScaleLabel& label = r.frame.lbEchelle[k];
             EXPECT_TRUE(label.visible);
             EXPECT_EQ(label.text, std::to_string(c.rpms[k]));
@@ -229,119 +180,83 @@ TEST(TracePict, GridLinesAndScaleLabels) {
 }
 
 TEST(TracePict, RpmCurveAndIdleLine) {
-    GraphFixture f({20, 1500, 1000});
+    GraphFixture f;
     std::int16_t index = 0;
-    TraceResult r;
-    for (int i = 0; i < 20; ++i) r = f.feed(index, 1400);
-    r = f.feed(index, 1250);
+    for (int i = 0; i < 20; ++i) f.feed(index, 1400);
+    const TraceResult r = f.feed(index, 1250);
     // zMin 1000, zMax 1500 on 500 px: one pixel per rpm, 20 px per point.
     const auto grid = lines(r.frame);
-    ASSERT_FALSE(grid.empty());
-    const LineCommand* idle = grid.back();
-    EXPECT_EQ(idle->colour, kYellow);
-    EXPECT_EQ(idle->width, 3);
-    EXPECT_EQ(idle->from, (Point{0, 300}));
-    EXPECT_EQ(idle->to, (Point{400, 300}));
-
+    ASSERT_EQ(grid.size(), 7u) << "six grid lines and the 1200 rpm line";
+    EXPECT_EQ(grid.back()->from, (Point{0, 300}));
+    EXPECT_EQ(grid.back()->to, (Point{400, 300}));
     const auto curves = polylines(r.frame);
     ASSERT_EQ(curves.size(), 1u);
-    const PolylineCommand& rpm = *curves[0];
-    EXPECT_EQ(rpm.colour, kBlack);
-    EXPECT_EQ(rpm.width, 5);
-    ASSERT_EQ(rpm.points.size(), 21u);
-    EXPECT_EQ(rpm.points[0], (Point{0, 100}));     // oldest 1400
-    EXPECT_EQ(rpm.points[18], (Point{360, 100}));  // 1400
-    EXPECT_EQ(rpm.points[19], (Point{380, 250}));  // newest 1250, in both last points
-    EXPECT_EQ(rpm.points[20], (Point{400, 250}));
+    const auto& points = curves[0]->points;
+    ASSERT_EQ(points.size(), 21u);
+    EXPECT_EQ(points[0], (Point{0, 100}));     // oldest 1400
+    EXPECT_EQ(points[18], (Point{360, 100}));  // 1400
+    EXPECT_EQ(points[19], (Point{380, 250}));  // newest 1250, in both last points
+    EXPECT_EQ(points[20], (Point{400, 250}));
     EXPECT_EQ(r.frame.lrmpVisible, true);
 }
 
 TEST(TracePict, SmoothedCurveStartsFromTheOldestSample) {
-    GraphFixture f({20, 1500, 1000});
-    GraphOptions options = f.graph.options();
+    GraphOptions options;
     options.chLissage = true;
-    f.graph.setOptions(options);
+    GraphFixture f({20, 1500, 1000}, options);
     std::int16_t index = 0;
-    TraceResult r;
-    for (int i = 0; i < 19; ++i) r = f.feed(index, 1200);
-    r = f.feed(index, 1400);
+    for (int i = 0; i < 19; ++i) f.feed(index, 1200);
+    const TraceResult r = f.feed(index, 1400);
     const auto curves = polylines(r.frame);
     ASSERT_EQ(curves.size(), 1u);
-    const PolylineCommand& curve = *curves[0];
-    EXPECT_EQ(curve.points[0].y, 500 - 200);  // channel 1's oldest sample
-    // Newest mean: 19 x 1200 + 1400 over 20 = 1210.
-    EXPECT_EQ(curve.points[20].y, 500 - 210);
+    EXPECT_EQ(curves[0]->points[0].y, 500 - 200);   // channel 1's oldest sample
+    EXPECT_EQ(curves[0]->points[20].y, 500 - 210);  // 19 x 1200 + 1400 over 20
     EXPECT_EQ(r.frame.lrmpVisible, false);
 }
 
-TEST(TracePict, ThrottleCurveMaps90DegreesOntoTheFullHeight) {
-    struct Case {
-        float throttle;
-        double y;
-    };
-    const Case cases[] = {{0, 500}, {45, 250}, {90, 0}, {9, 450}, {99, -50}};
-    for (const Case& c : cases) {
-        GraphFixture f;
-        GraphOptions options = f.graph.options();
-        options.chTPS = true;
-        f.graph.setOptions(options);
+TEST(TracePict, ThrottleCurveMaps90DegreesOntoTheFullHeightWhateverTheEngine) {
+    GraphOptions options;
+    options.chTPS = true;
+    for (auto [throttle, y] : {std::pair{0.0f, 500.0}, {45.0f, 250.0}, {90.0f, 0.0}, {9.0f, 450.0}, {99.0f, -50.0}}) {
+        GraphFixture f({20, 1500, 1000}, options);
         std::int16_t index = 0;
-        // Drawn whatever the engine speed.
-        const TraceResult r = f.feed(index, 0, c.throttle);
+        const TraceResult r = f.feed(index, 0, throttle);
         const auto curves = polylines(r.frame);
-        ASSERT_EQ(curves.size(), 1u) << c.throttle;
-        const PolylineCommand& tps = *curves[0];
-        EXPECT_EQ(tps.colour, kRed);
-        EXPECT_EQ(tps.width, 4);
-        ASSERT_EQ(tps.points.size(), 21u);
-        EXPECT_EQ(tps.points[0], (Point{0, 500}));
-        EXPECT_DOUBLE_EQ(tps.points[20].y, c.y) << c.throttle;
-        EXPECT_DOUBLE_EQ(tps.points[20].x, 400);
+        ASSERT_EQ(curves.size(), 1u) << throttle;
+        ASSERT_EQ(curves[0]->points.size(), 21u);
+        EXPECT_EQ(curves[0]->points[0], (Point{0, 500}));
+        EXPECT_DOUBLE_EQ(curves[0]->points[20].x, 400);
+        EXPECT_DOUBLE_EQ(curves[0]->points[20].y, y) << throttle;
     }
 }
 
-TEST(TracePict, SpreadCurveOnA200RpmScaleLifted30Twips) {
-    struct Case {
-        double twipsPerUnit;
-        double lift;
-    };
-    for (const Case c : {Case{15, 2}, Case{1, 30}}) {
-        GraphFixture f;
-        f.graph.setSurface({400, 400, c.twipsPerUnit});
-        GraphOptions options = f.graph.options();
-        options.chEcart = true;
-        f.graph.setOptions(options);
+TEST(TracePict, SpreadCurveOnA200RpmScaleLifted30TwipsWithTheEngineRunning) {
+    GraphOptions options;
+    options.chEcart = true;
+    for (auto [twipsPerUnit, lift] : {std::pair{15.0, 2.0}, {1.0, 30.0}}) {
+        GraphFixture f({20, 1500, 1000}, options);
+        f.graph.setSurface({400, 400, twipsPerUnit});
         std::int16_t index = 0;
         f.feed(index, 1500);
         const TraceResult r = f.feed(index, 1600);  // index 2: spread 100
         const auto curves = polylines(r.frame);
         ASSERT_EQ(curves.size(), 2u);  // the RPM curve, then the spread
-        const PolylineCommand& spread = *curves[1];
-        EXPECT_EQ(spread.colour, kBlue);
-        EXPECT_EQ(spread.width, 5);
-        EXPECT_DOUBLE_EQ(spread.points[0].y, 400 - c.lift);
-        EXPECT_DOUBLE_EQ(spread.points[20].y, 400 - 100 * 2 - c.lift);
+        EXPECT_DOUBLE_EQ(curves[1]->points[0].y, 400 - lift);
+        EXPECT_DOUBLE_EQ(curves[1]->points[20].y, 400 - 100 * 2 - lift);
     }
-}
-
-TEST(TracePict, SpreadCurveNeedsTheEngineRunning) {
-    GraphFixture f;
-    GraphOptions options = f.graph.options();
-    options.chEcart = true;
-    f.graph.setOptions(options);
+    GraphFixture f({20, 1500, 1000}, options);
     std::int16_t index = 0;
     EXPECT_TRUE(polylines(f.feed(index, 500).frame).empty());  // 500 is not above 500
     EXPECT_EQ(polylines(f.feed(index, 510).frame).size(), 2u);
 }
 
 TEST(TracePict, FaultsSwitchTheGraphOffAndTheCycleGoesOn) {
-    struct Case {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const struct {
         const char* what;
         GraphSettings settings;
         float rpm;
-    };
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    const Case cases[] = {
+    } cases[] = {
         {"no points", {0, 1500, 1000}, 1500},
         {"more points than the table", {51, 1500, 1000}, 1500},
         {"zero span", {20, 1000, 1000}, 1500},
@@ -349,7 +264,7 @@ TEST(TracePict, FaultsSwitchTheGraphOffAndTheCycleGoesOn) {
         {"curve far off the surface", {20, 1001, 1000}, 3.0e38f},
         {"more grid lines than labels", {20, 10000, 0}, 1500},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         GraphFixture f(c.settings);
         std::int16_t index = 7;
         const TraceResult r = f.feed(index, c.rpm);
@@ -358,9 +273,6 @@ TEST(TracePict, FaultsSwitchTheGraphOffAndTheCycleGoesOn) {
         EXPECT_EQ(index, 0) << c.what;
         EXPECT_TRUE(r.frame.commands.empty()) << c.what;
     }
-}
-
-TEST(TracePict, CountsAndSpansTheTableCanHoldAreDrawn) {
     for (std::int16_t n : {1, 50}) {
         GraphFixture f({n, 1500, 1000});
         std::int16_t index = 0;
@@ -373,41 +285,24 @@ TEST(TracePict, CountsAndSpansTheTableCanHoldAreDrawn) {
 TEST(GraphSettingsWrites, ButtonsPointsAndTheAutomaticBottom) {
     GraphFixture f({20, 1500, 900});
     std::int16_t index = 0;
-
-    // A window whose minimum is above 1000 brings the bottom back to 1000, in memory.
-    f.feed(index, 1500);
-    ASSERT_EQ(f.writes.size(), 1u);
-    EXPECT_EQ(f.writes[0].how, SettingsWrite::InMemory);
-    EXPECT_EQ(f.writes[0].settings.zMin, 1000);
-
-    // A stalling engine drops it to 900.
-    f.graph.noteShownRpm(990);
-    ASSERT_EQ(f.writes.size(), 2u);
-    EXPECT_EQ(f.writes[1].how, SettingsWrite::InMemory);
-    EXPECT_EQ(f.writes[1].settings.zMin, 900);
-    f.graph.noteShownRpm(1000);
-    EXPECT_EQ(f.writes.size(), 2u);
-
-    // A scale button saves the whole settings file.
+    f.feed(index, 1500);         // a minimum above 1000 brings the bottom back to 1000
+    f.graph.noteShownRpm(990);   // a stalling engine drops it to 900
+    f.graph.noteShownRpm(1000);  // nothing to change
     EXPECT_TRUE(f.graph.cdEchelle_Click(0));
-    ASSERT_EQ(f.writes.size(), 3u);
-    EXPECT_EQ(f.writes[2].how, SettingsWrite::EcritConfig);
-    EXPECT_EQ(f.writes[2].settings, (GraphSettings{20, 1600, 1000}));
     EXPECT_FALSE(f.graph.cdEchelle_Click(7));
-    EXPECT_EQ(f.writes.size(), 3u);
-
-    // The points list writes its own key; counts the table cannot hold are refused.
     EXPECT_TRUE(f.graph.lPoints_Click("40"));
-    ASSERT_EQ(f.writes.size(), 4u);
-    EXPECT_EQ(f.writes[3].how, SettingsWrite::NbPointKey);
-    EXPECT_EQ(f.writes[3].settings.NbPoint, 40);
     for (const char* bad : {"", "abc", "0", "60"}) EXPECT_FALSE(f.graph.lPoints_Click(bad)) << bad;
-    EXPECT_EQ(f.writes.size(), 4u);
-    EXPECT_EQ(f.graph.settings().NbPoint, 40);
+    // Automatic changes stay in memory, a scale button saves the whole file,
+    // the points list its own key.
+    using enum SettingsWrite;
+    EXPECT_EQ(f.writes, (std::vector<Written>{{{20, 1500, 1000}, InMemory},
+                                              {{20, 1500, 900}, InMemory},
+                                              {{20, 1600, 1000}, EcritConfig},
+                                              {{40, 1600, 1000}, NbPointKey}}));
 }
 
 TEST(GraphRedraw, ReplaysTheLastCallAtANewSize) {
-    GraphFixture f({20, 1500, 1000});
+    GraphFixture f;
     std::int16_t index = 0;
     for (int i = 0; i < 3; ++i) f.feed(index, 1300);
     f.graph.setSurface({800, 1000, 15});

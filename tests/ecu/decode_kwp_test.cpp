@@ -39,7 +39,7 @@ constexpr Eight kCannedValues = {1990, 1010, 21, 17, 4.1f, 26.8f, 13.7f, 3.356f}
 constexpr Eight kZero = {0, 0, 0, 0, 0, 0, 0, 0};
 
 TEST(Model4Requests, BlockAndFastModeRequests) {
-    const MeasureDecoder decoder(4, "F110");
+    const MeasureDecoder decoder(proto::Model::M59, "F110");
     const auto block = decoder.requests(MeasureChannels{false, false, false, false, false, false, false}, false);
     ASSERT_EQ(block.size(), 1u) << "the block is read whole whatever channels are on";
     EXPECT_EQ(block[0].requete, "21A0");
@@ -57,7 +57,7 @@ TEST(Model4Requests, BlockAndFastModeRequests) {
     EXPECT_EQ(fast[0].reponseDemo, "84F11061300320AA");
 
     // The canned answers carry the link's answer address pair.
-    EXPECT_EQ(MeasureDecoder(4, "F112").requests(MeasureChannels{}, true)[0].reponseDemo, "84F11261300320AA");
+    EXPECT_EQ(MeasureDecoder(proto::Model::M59, "F112").requests(MeasureChannels{}, true)[0].reponseDemo, "84F11261300320AA");
 }
 
 TEST(Model4Block, AnswersAndTheirValues) {
@@ -142,7 +142,7 @@ TEST(Model4Fast, SpeedIsReadAtItsPlaceInTheFrame) {
 }
 
 TEST(Model4, DecoderPicksTheModeFromTheAnswerItGets) {
-    MeasureDecoder decoder(4, "F110");
+    MeasureDecoder decoder(proto::Model::M59, "F110");
     Mesures m;
     const std::vector<MeasureAnswer> block = {{MeasureField::Block, kCannedBlock}};
     decoder.decode(block, m);
@@ -153,7 +153,7 @@ TEST(Model4, DecoderPicksTheModeFromTheAnswerItGets) {
 }
 
 TEST(Model4, PollWaitsThenSendsTheBlockRequest) {
-    MeasureDecoder decoder(4, "F110");
+    MeasureDecoder decoder(proto::Model::M59, "F110");
     std::vector<std::string> events;
     const auto exchange = [&](std::string_view requete, std::string_view demo, std::int16_t longueur,
                               std::int16_t delai) {

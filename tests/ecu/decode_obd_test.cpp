@@ -163,7 +163,7 @@ TEST(Model5Decode, ShortDataAfterTheHeaderReadsZero) {
 }
 
 TEST(Model5, PollWaitsBeforeEveryRequest) {
-    MeasureDecoder decoder(5, "F110");
+    MeasureDecoder decoder(proto::Model::Obd, "F110");
     std::vector<std::string> events;
     const auto exchange = [&](std::string_view requete, std::string_view demo, std::int16_t, std::int16_t) {
         events.emplace_back(requete);
@@ -179,18 +179,6 @@ TEST(Model5, PollWaitsBeforeEveryRequest) {
     EXPECT_EQ(m.TempEau, 31);
     EXPECT_EQ(m.TempAir, 5);
     EXPECT_EQ(m.PressionVal, 99);
-}
-
-TEST(ModelsAbove5, AskNothingAndChangeNothing) {
-    for (int model : {6, 7}) {
-        MeasureDecoder decoder(model, "F110");
-        EXPECT_TRUE(decoder.requests(MeasureChannels{}, false).empty());
-        Mesures m;
-        m.Regime = 3;
-        const std::vector<MeasureAnswer> answers = {{MeasureField::Block, "96F11061A007C6"}};
-        decoder.decode(answers, m);
-        EXPECT_EQ(m.Regime, 3);
-    }
 }
 
 }  // namespace

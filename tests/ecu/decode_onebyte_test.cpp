@@ -70,7 +70,7 @@ TEST(OneByteRequests, ChannelsOffAreNotAskedAndEngineSpeedAlwaysIs) {
 
 struct DecodeCase {
     const char* what;
-    int model;
+    proto::Model model;
     Ten answers;
     float Mesures::*value;
     float expected;
@@ -78,34 +78,34 @@ struct DecodeCase {
 
 TEST(OneByteDecoder, ConversionsPerModel) {
     const DecodeCase cases[] = {
-        {"period 3000, models 0-2", 0, with(with(kCanned, 0, "0B"), 1, "B8"), &Mesures::Regime, 5000},
-        {"period 3000, model 1", 1, with(with(kCanned, 0, "0B"), 1, "B8"), &Mesures::Regime, 5000},
-        {"period 3000, model 2", 2, with(with(kCanned, 0, "0B"), 1, "B8"), &Mesures::Regime, 5000},
-        {"period 3000, P8 doubles", 3, with(with(kCanned, 0, "0B"), 1, "B8"), &Mesures::Regime, 10000},
-        {"period 2999 on P8 is above 10000", 3, with(with(kCanned, 0, "0B"), 1, "B7"), &Mesures::Regime, 0},
-        {"period 300 gives 50000, shown as 0", 0, with(with(kCanned, 0, "01"), 1, "2C"), &Mesures::Regime, 0},
-        {"period 1500 gives exactly 10000", 0, with(with(kCanned, 0, "05"), 1, "DC"), &Mesures::Regime, 10000},
-        {"step 170 on the low line", 0, with(kCanned, 2, "AA"), &Mesures::Papillon, 30.006f},
-        {"step 171 on the high line", 0, with(kCanned, 2, "AB"), &Mesures::Papillon, 30.6918f},
-        {"step 5 goes negative on 0-2", 0, with(kCanned, 2, "05"), &Mesures::Papillon, -0.486f},
-        {"step 5 clamps to 0 on P8", 3, with(kCanned, 2, "05"), &Mesures::Papillon, 0},
-        {"step 191 on P8 stays low (33.89)", 3, with(kCanned, 2, "BF"), &Mesures::Papillon, 33.8868f},
-        {"step 192 on P8 crosses 34", 3, with(kCanned, 2, "C0"), &Mesures::Papillon, 45.5136f},
-        {"step 200 on 0-2", 1, with(kCanned, 2, "C8"), &Mesures::Papillon, 51.16f},
-        {"step kept raw", 0, with(kCanned, 2, "C8"), &Mesures::PapillonPas, 200},
-        {"step kept raw on P8", 3, with(kCanned, 2, "C8"), &Mesures::PapillonPas, 200},
-        {"injection 300 ticks", 0, with(with(kCanned, 3, "01"), 4, "2C"), &Mesures::Injection, 0.6f},
-        {"injection 300 ticks on P8", 3, with(with(kCanned, 3, "01"), 4, "2C"), &Mesures::Injection, 1.2f},
-        {"injection FE FE still read", 0, with(with(kCanned, 3, "FE"), 4, "FE"), &Mesures::Injection, 130.556f},
-        {"advance 80", 0, with(kCanned, 5, "50"), &Mesures::AvanceVal, 40},
-        {"advance 80 on P8", 3, with(kCanned, 5, "50"), &Mesures::AvanceVal, 20},
-        {"pressure 214: 706.4 mmHg", 0, kCanned, &Mesures::PressionVal, 939.5402f},
-        {"pressure 214 on P8", 3, kCanned, &Mesures::PressionVal, 939.5402f},
-        {"air 81", 0, kCanned, &Mesures::TempAir, 26},
-        {"air 0", 3, with(kCanned, 7, "00"), &Mesures::TempAir, -55},
-        {"engine 129", 0, kCanned, &Mesures::TempEau, 74},
-        {"battery 208", 0, with(kCanned, 9, "D0"), &Mesures::TensionVal, 13.0624f},
-        {"battery 208 on P8", 3, with(kCanned, 9, "D0"), &Mesures::TensionVal, 13.0624f},
+        {"period 3000, models 0-2", proto::Model::MM16, with(with(kCanned, 0, "0B"), 1, "B8"), &Mesures::Regime, 5000},
+        {"period 3000, model 1", proto::Model::MM15, with(with(kCanned, 0, "0B"), 1, "B8"), &Mesures::Regime, 5000},
+        {"period 3000, model 2", proto::Model::RC15, with(with(kCanned, 0, "0B"), 1, "B8"), &Mesures::Regime, 5000},
+        {"period 3000, P8 doubles", proto::Model::P8, with(with(kCanned, 0, "0B"), 1, "B8"), &Mesures::Regime, 10000},
+        {"period 2999 on P8 is above 10000", proto::Model::P8, with(with(kCanned, 0, "0B"), 1, "B7"), &Mesures::Regime, 0},
+        {"period 300 gives 50000, shown as 0", proto::Model::MM16, with(with(kCanned, 0, "01"), 1, "2C"), &Mesures::Regime, 0},
+        {"period 1500 gives exactly 10000", proto::Model::MM16, with(with(kCanned, 0, "05"), 1, "DC"), &Mesures::Regime, 10000},
+        {"step 170 on the low line", proto::Model::MM16, with(kCanned, 2, "AA"), &Mesures::Papillon, 30.006f},
+        {"step 171 on the high line", proto::Model::MM16, with(kCanned, 2, "AB"), &Mesures::Papillon, 30.6918f},
+        {"step 5 goes negative on 0-2", proto::Model::MM16, with(kCanned, 2, "05"), &Mesures::Papillon, -0.486f},
+        {"step 5 clamps to 0 on P8", proto::Model::P8, with(kCanned, 2, "05"), &Mesures::Papillon, 0},
+        {"step 191 on P8 stays low (33.89)", proto::Model::P8, with(kCanned, 2, "BF"), &Mesures::Papillon, 33.8868f},
+        {"step 192 on P8 crosses 34", proto::Model::P8, with(kCanned, 2, "C0"), &Mesures::Papillon, 45.5136f},
+        {"step 200 on 0-2", proto::Model::MM15, with(kCanned, 2, "C8"), &Mesures::Papillon, 51.16f},
+        {"step kept raw", proto::Model::MM16, with(kCanned, 2, "C8"), &Mesures::PapillonPas, 200},
+        {"step kept raw on P8", proto::Model::P8, with(kCanned, 2, "C8"), &Mesures::PapillonPas, 200},
+        {"injection 300 ticks", proto::Model::MM16, with(with(kCanned, 3, "01"), 4, "2C"), &Mesures::Injection, 0.6f},
+        {"injection 300 ticks on P8", proto::Model::P8, with(with(kCanned, 3, "01"), 4, "2C"), &Mesures::Injection, 1.2f},
+        {"injection FE FE still read", proto::Model::MM16, with(with(kCanned, 3, "FE"), 4, "FE"), &Mesures::Injection, 130.556f},
+        {"advance 80", proto::Model::MM16, with(kCanned, 5, "50"), &Mesures::AvanceVal, 40},
+        {"advance 80 on P8", proto::Model::P8, with(kCanned, 5, "50"), &Mesures::AvanceVal, 20},
+        {"pressure 214: 706.4 mmHg", proto::Model::MM16, kCanned, &Mesures::PressionVal, 939.5402f},
+        {"pressure 214 on P8", proto::Model::P8, kCanned, &Mesures::PressionVal, 939.5402f},
+        {"air 81", proto::Model::MM16, kCanned, &Mesures::TempAir, 26},
+        {"air 0", proto::Model::P8, with(kCanned, 7, "00"), &Mesures::TempAir, -55},
+        {"engine 129", proto::Model::MM16, kCanned, &Mesures::TempEau, 74},
+        {"battery 208", proto::Model::MM16, with(kCanned, 9, "D0"), &Mesures::TensionVal, 13.0624f},
+        {"battery 208 on P8", proto::Model::P8, with(kCanned, 9, "D0"), &Mesures::TensionVal, 13.0624f},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -120,7 +120,7 @@ TEST(OneByteDecoder, ConversionsPerModel) {
 TEST(OneByteDecoder, InjectionByte255KeepsTheLastValue) {
     for (const Ten& answers : {with(with(kCanned, 3, "FF"), 4, "10"), with(with(kCanned, 3, "01"), 4, "FF"),
                                with(with(kCanned, 3, "FF"), 4, "FF")}) {
-        OneByteDecoder decoder(0);
+        OneByteDecoder decoder(proto::Model::MM16);
         Mesures m;
         m.Injection = 2.5f;
         const auto list = answersOf(answers);
@@ -130,7 +130,7 @@ TEST(OneByteDecoder, InjectionByte255KeepsTheLastValue) {
 }
 
 TEST(OneByteDecoder, HighByte255ReusesThePreviousHighByte) {
-    OneByteDecoder decoder(0);
+    OneByteDecoder decoder(proto::Model::MM16);
     Mesures m;
     auto first = answersOf(with(with(kCanned, 0, "0B"), 1, "B8"));
     decoder.decode(first, m);
@@ -143,7 +143,7 @@ TEST(OneByteDecoder, HighByte255ReusesThePreviousHighByte) {
     EXPECT_EQ(decoder.PrecedentHaut(), 0x0B);
 
     // A fresh decoder has no previous high byte: 255 reads as 0.
-    OneByteDecoder fresh(0);
+    OneByteDecoder fresh(proto::Model::MM16);
     Mesures n;
     fresh.decode(second, n);
     // 0x0054 is 178571 RPM, shown 0; reading 255 as a high byte would give 229 RPM.
@@ -153,11 +153,11 @@ TEST(OneByteDecoder, HighByte255ReusesThePreviousHighByte) {
 TEST(OneByteDecoder, SilentEcuGivesTheValuesOfByteZero) {
     const Ten silent = {"", "", "", "", "", "", "", "", "", ""};
     struct Case {
-        int model;
+        proto::Model model;
         float Papillon;
     };
-    for (const Case c : {Case{0, -1.41f}, Case{3, 0.0f}}) {
-        SCOPED_TRACE(c.model);
+    for (const Case c : {Case{proto::Model::MM16, -1.41f}, Case{proto::Model::P8, 0.0f}}) {
+        SCOPED_TRACE(proto::rowOf(c.model).cliName);
         OneByteDecoder decoder(c.model);
         Mesures m;
         m.Regime = 1234;  // a zero period leaves the speed as it was
@@ -189,7 +189,7 @@ TEST(OneByteDecoder, GarbledAnswersReadTheirFirstTwoDigitsOrZero) {
         {"6E", 55},
     };
     for (const auto& c : cases) {
-        OneByteDecoder decoder(0);
+        OneByteDecoder decoder(proto::Model::MM16);
         Mesures m;
         const auto answers = answersOf(with(kCanned, 7, c.answer));
         decoder.decode(answers, m);
@@ -198,7 +198,7 @@ TEST(OneByteDecoder, GarbledAnswersReadTheirFirstTwoDigitsOrZero) {
 }
 
 TEST(OneByteDecoder, ChannelsNotAskedKeepTheirValues) {
-    OneByteDecoder decoder(0);
+    OneByteDecoder decoder(proto::Model::MM16);
     Mesures m;
     m.TempAir = 33;
     m.Papillon = 7;
@@ -215,19 +215,19 @@ TEST(OneByteDecoder, ChannelsNotAskedKeepTheirValues) {
 
 TEST(OneByteDecoder, ThrottleDisplayTexts) {
     struct Case {
-        int model;
+        proto::Model model;
         TpsRatio ratio;
         const char* step;
         std::optional<std::string> lsb;
         std::optional<std::string> volt;
     };
     const Case cases[] = {
-        {0, {}, "15", "21", "405"},                  // 21 x 4720 / 245 = 404.6
-        {0, {}, "FF", "255", "4 913"},               // 4912.7, blank between thousands
-        {1, {5000, 255}, "FF", "255", "5 000"},      // the settings' own ratio
-        {2, {}, "00", "0", ""},                      // "# ###" prints nothing for 0
-        {0, {4720, 0}, "15", "21", std::nullopt},    // no ratio, no voltage
-        {3, {5000, 255}, "FF", std::nullopt, "4 913"},  // P8 ignores the settings
+        {proto::Model::MM16, {}, "15", "21", "405"},                  // 21 x 4720 / 245 = 404.6
+        {proto::Model::MM16, {}, "FF", "255", "4 913"},               // 4912.7, blank between thousands
+        {proto::Model::MM15, {5000, 255}, "FF", "255", "5 000"},      // the settings' own ratio
+        {proto::Model::RC15, {}, "00", "0", ""},                      // "# ###" prints nothing for 0
+        {proto::Model::MM16, {4720, 0}, "15", "21", std::nullopt},    // no ratio, no voltage
+        {proto::Model::P8, {5000, 255}, "FF", std::nullopt, "4 913"},  // P8 ignores the settings
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.step);
@@ -241,7 +241,7 @@ TEST(OneByteDecoder, ThrottleDisplayTexts) {
 }
 
 TEST(MeasureDecoder, PollSendsTheAskedRequestsAndDecodesTheirAnswers) {
-    MeasureDecoder decoder(0, "F110");
+    MeasureDecoder decoder(proto::Model::MM16, "F110");
     MeasureChannels channels{};
     channels.Pression = false;
     channels.Tension = false;

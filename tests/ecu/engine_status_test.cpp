@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "base/hex.h"
+#include "proto/hex.h"
 
 namespace dravio::ecu {
 namespace {
@@ -18,7 +18,7 @@ std::string statusBlock(std::vector<std::pair<int, int>> changes) {
     std::array<int, 16> data = {3, 3, 0, 0, 4, 0, 0x10, 0, 0, 1, 1, 0, 1, 0, 1, 1};
     for (auto [k, v] : changes) data[static_cast<std::size_t>(k)] = v;
     std::string text = "92F11061A6";
-    for (int b : data) text += base::ByteToHex(b);
+    for (int b : data) text += proto::ByteToHex(b);
     return text + "B9";
 }
 

@@ -23,7 +23,8 @@ bool allFinite(const Mesures& m) {
 
 // Every cut of every canned answer a cycle can get, with noise around it.
 TEST(GarbledAnswers, EveryCutOfEveryCannedAnswerDecodes) {
-    for (int model = 0; model <= 5; ++model) {
+    for (const auto& row : proto::modelTable()) {
+        const auto model = row.model;
         for (bool fast : {false, true}) {
             MeasureDecoder decoder(model, "F110");
             const auto requests = decoder.requests(MeasureChannels{}, fast);
@@ -70,7 +71,7 @@ TEST(GarbledAnswers, CutTrimmerAndStepperAnswersReadZero) {
         base::ViewState view;
         const std::string cut = trimmer.substr(0, n);
         LiveTrimmer t(view, {[&](std::string_view, std::string_view, std::int16_t, std::int16_t) { return cut; }, {}, {}, {}},
-                      4, "F110");
+                      proto::Model::M59, "F110");
         EXPECT_EQ(t.GetTrimmerInitial(), 0) << cut;
     }
     const std::string position = "83F110616C96E7";

@@ -20,7 +20,7 @@ using namespace std::chrono_literals;
 class CycleTest : public ::testing::Test {
 protected:
     CycleTest() {
-        link.TypeECU = 4;
+        link.TypeECU = proto::Model::M59;
         trace.setOnLine([this](std::string_view line) { seen.emplace_back(line); });
     }
 
@@ -76,7 +76,7 @@ TEST_F(CycleTest, ShownEngineSpeedIsRoundedDownToTensAndZeroBelow300) {
 
 TEST_F(CycleTest, ThreeRedIndicatorsInARowEndTheCycle) {
     // No cable and no demonstration: every exchange fails.
-    link.TypeECU = 4;
+    link.TypeECU = proto::Model::M59;
     build();
     const auto t0 = clock.now();
     cycle->cdparametre_Click();
@@ -109,12 +109,14 @@ TEST_F(CycleTest, UnitsFollowTheSettings) {
     build();
     settings.UniteTemp = false;
     settings.UnitePression = false;
-    // Feed the decoded values directly through a demonstration-free model without requests.
-    link.TypeECU = 7;
-    link.ModeDemo = false;
+    // The canned 59M block reads 21 degC air, 17 degC engine and 1010 hPa.
+    link.TypeECU = proto::Model::M59;
+    link.ModeDemo = true;
     stopAfter = 1;
     cycle->cdparametre_Click();
-    EXPECT_EQ(view.text("Air"), "32");  // 0 degC
+    EXPECT_EQ(view.text("Air"), "69");  // 69.8 degF, whole degrees
+    EXPECT_EQ(view.text("Eau"), "62");
+    EXPECT_EQ(view.text("Pression"), "759");
 }
 
 TEST_F(CycleTest, ChannelDoubleClickSwitchesAndWritesTheSettings) {

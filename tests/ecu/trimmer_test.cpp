@@ -11,7 +11,7 @@ namespace {
 
 // A main window with a model's trimmer and a scripted ECU.
 struct Bench {
-    explicit Bench(int model) : trimmer(view, hooks(), model, "F110") {}
+    explicit Bench(proto::Model model) : trimmer(view, hooks(), model, "F110") {}
 
     LiveHooks hooks() {
         return {[this](std::string_view r, std::string_view demo, std::int16_t len, std::int16_t delai) {
@@ -61,7 +61,7 @@ TEST(GetTrimmerInitial, ReadsTheByteSignedAndTracesItsTwoDigits) {
         {"", 0, "Error Trimmer"},
     };
     for (const auto& c : cases) {
-        Bench b(4);
+        Bench b(proto::Model::M59);
         b.ecu = [&](std::string_view, std::string_view) { return std::string(c.answer); };
         EXPECT_EQ(b.trimmer.GetTrimmerInitial(), c.value) << c.answer;
         EXPECT_EQ(b.traces, std::vector<std::string>{c.trace});
@@ -70,7 +70,7 @@ TEST(GetTrimmerInitial, ReadsTheByteSignedAndTracesItsTwoDigits) {
 }
 
 TEST(GetTrimmerInitial, CannedAnswerInDemonstration) {
-    Bench b(4);
+    Bench b(proto::Model::M59);
     EXPECT_EQ(b.trimmer.GetTrimmerInitial(), 9);
     EXPECT_EQ(b.traces, std::vector<std::string>{"Trimmer Initial: 09"});
 }
@@ -84,7 +84,7 @@ TEST(GestionTrimmer, ChangesOnlyFrom600RpmAndNotWithTheEngineTest) {
     for (const Case c : {Case{0, false, false}, Case{599.9f, false, false}, Case{600, false, true},
                          Case{4000, false, true}, Case{4000, true, false}}) {
         SCOPED_TRACE(c.regime);
-        Bench b(4);
+        Bench b(proto::Model::M59);
         b.ecu = [](std::string_view r, std::string_view demo) {
             return r == "213D" ? std::string("83F110613D0325") : std::string(demo);
         };
@@ -103,23 +103,23 @@ TEST(GestionTrimmer, ChangesOnlyFrom600RpmAndNotWithTheEngineTest) {
 
 TEST(GestionTrimmer, ReadValuePerModel) {
     struct Case {
-        int model;
+        proto::Model model;
         const char* answer;
         const char* shown;
         std::vector<std::string> requests;
     };
     const Case cases[] = {
-        {4, "83F110613DFF25", "-1", {"213D/7/800"}},
-        {4, "83F110613D8025", "128", {"213D/7/800"}},
-        {4, "7F", "0", {"213D/7/800"}},
-        {1, "85", "5", {"0F/1/300"}},
-        {2, "7E", "-2", {"0F/1/300"}},
-        {1, "", "-128", {"0F/1/300"}},
-        {0, "85", "0", {}},
-        {3, "85", "0", {}},
+        {proto::Model::M59, "83F110613DFF25", "-1", {"213D/7/800"}},
+        {proto::Model::M59, "83F110613D8025", "128", {"213D/7/800"}},
+        {proto::Model::M59, "7F", "0", {"213D/7/800"}},
+        {proto::Model::MM15, "85", "5", {"0F/1/300"}},
+        {proto::Model::RC15, "7E", "-2", {"0F/1/300"}},
+        {proto::Model::MM15, "", "-128", {"0F/1/300"}},
+        {proto::Model::MM16, "85", "0", {}},
+        {proto::Model::P8, "85", "0", {}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::to_string(c.model) + " " + c.answer);
+        SCOPED_TRACE(c.answer);
         Bench b(c.model);
         b.ecu = [&](std::string_view, std::string_view) { return std::string(c.answer); };
         b.trimmer.TrimmerPremier = true;
@@ -134,7 +134,7 @@ TEST(GestionTrimmer, ReadValuePerModel) {
 }
 
 TEST(GestionTrimmer, OtherModelsHideTheChangeFrameAndSendNothing) {
-    for (int model : {0, 1, 2, 3}) {
+    for (auto model : {proto::Model::MM16, proto::Model::MM15, proto::Model::RC15, proto::Model::P8}) {
         Bench b(model);
         b.trimmer.HScrollTrimmerChange(20);
         b.trimmer.CdMemoriseClick();
@@ -145,7 +145,7 @@ TEST(GestionTrimmer, OtherModelsHideTheChangeFrameAndSendNothing) {
 }
 
 TEST(GestionTrimmer, DisabledChannelShowsDashesAndAsksNothing) {
-    Bench b(4);
+    Bench b(proto::Model::M59);
     b.view.setEnabled("Trimmer", false);
     b.trimmer.HScrollTrimmerChange(20);
     b.trimmer.GestionTrimmer(3000);
@@ -157,7 +157,7 @@ TEST(GestionTrimmer, DisabledChannelShowsDashesAndAsksNothing) {
 
 TEST(GestionTrimmer, DemonstrationEchoesTheScrollValue) {
     // The canned read-back carries the scroll value, so the unit "takes" it at once.
-    Bench b(4);
+    Bench b(proto::Model::M59);
     b.trimmer.HScrollTrimmerChange(-1);
     b.trimmer.GestionTrimmer(3000);
     EXPECT_EQ(b.view.text("Trimmer"), "-1");
@@ -172,7 +172,7 @@ TEST(SetTrimmer, SendsTheScrollValueAsAByte) {
     };
     for (const Case c : {Case{-1, "301507FF/8/10000", "Trimmer: 255"}, Case{128, "30150780/8/10000", "Trimmer: 128"},
                          Case{0, "30150700/8/10000", "Trimmer: 0"}, Case{-127, "30150781/8/10000", "Trimmer: 129"}}) {
-        Bench b(4);
+        Bench b(proto::Model::M59);
         b.trimmer.HScrollTrimmerChange(c.scroll);
         b.trimmer.SetTrimmer(7);
         EXPECT_EQ(b.sent, (std::vector<std::string>{"wait 0.06", c.request}));
@@ -181,12 +181,12 @@ TEST(SetTrimmer, SendsTheScrollValueAsAByte) {
 }
 
 TEST(SetTrimmer, NothingWhenEqualClampAbove255AndErrorWithoutPositiveAnswer) {
-    Bench same(4);
+    Bench same(proto::Model::M59);
     same.trimmer.HScrollTrimmerChange(12);
     same.trimmer.SetTrimmer(12);
     EXPECT_TRUE(same.sent.empty());
 
-    Bench high(4);
+    Bench high(proto::Model::M59);
     high.trimmer.HScrollTrimmerChange(256);
     high.trimmer.SetTrimmer(0);
     EXPECT_TRUE(high.sent.empty());
@@ -194,7 +194,7 @@ TEST(SetTrimmer, NothingWhenEqualClampAbove255AndErrorWithoutPositiveAnswer) {
     EXPECT_EQ(high.view.text("lbTrimmer"), "255");
 
     for (const char* answer : {"", "83F1107F301522", "84F11070150580"}) {
-        Bench refused(4);
+        Bench refused(proto::Model::M59);
         refused.ecu = [&](std::string_view, std::string_view) { return std::string(answer); };
         refused.trimmer.HScrollTrimmerChange(3);
         refused.trimmer.SetTrimmer(0);
@@ -217,7 +217,7 @@ TEST(SauveTrimmer, OutcomesOfTheStoreSequence) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.storeAnswer);
-        Bench b(4);
+        Bench b(proto::Model::M59);
         b.ecu = [&](std::string_view r, std::string_view demo) {
             return r.substr(0, 6) == "301505" ? std::string(c.storeAnswer) : std::string(demo);
         };
@@ -237,7 +237,7 @@ TEST(SauveTrimmer, OutcomesOfTheStoreSequence) {
 }
 
 TEST(SauveTrimmer, WaitsUntilTheUnitHasTakenTheValue) {
-    Bench b(4);
+    Bench b(proto::Model::M59);
     b.trimmer.HScrollTrimmerChange(5);
     b.trimmer.TrimmerASauver = true;
     b.trimmer.SauveTrimmer(3);
@@ -247,7 +247,7 @@ TEST(SauveTrimmer, WaitsUntilTheUnitHasTakenTheValue) {
 }
 
 TEST(SauveTrimmer, StoreAskedAtIdleWaitsFor600Rpm) {
-    Bench b(4);
+    Bench b(proto::Model::M59);
     b.ecu = [](std::string_view r, std::string_view demo) {
         return r == "213D" ? std::string("83F110613D0525") : std::string(demo);
     };
@@ -265,7 +265,7 @@ TEST(SauveTrimmer, StoreAskedAtIdleWaitsFor600Rpm) {
 }
 
 TEST(TrimmerActions, ScrollKeysAndReset) {
-    Bench b(4);
+    Bench b(proto::Model::M59);
     b.trimmer.TrimmerInitial = -4;
     b.trimmer.HScrollTrimmerChange(10);
     b.trimmer.mnPlusClick();
@@ -285,7 +285,7 @@ TEST(TrimmerTexts, ComeFromTheLanguage) {
                              return std::string("83F1107F3022E5");
                          },
                          {}, {}, [](int id, const std::string&) { return "#" + std::to_string(id); }},
-                        4, "F110");
+                        proto::Model::M59, "F110");
     trimmer.HScrollTrimmerChange(2);
     trimmer.SetTrimmer(0);
     EXPECT_EQ(view.text("lbPanel1"), "#708");

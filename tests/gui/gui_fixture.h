@@ -21,8 +21,7 @@
 #include "gui/dialog_presenter.h"
 #include "gui/interface_window.h"
 #include "gui/main_window.h"
-#include "ports/sim_cable.h"
-#include "ports/sim_serial_port.h"
+#include "fake_devices.h"
 #include "support/catalog.h"
 
 namespace dravio::gui::testing {
@@ -45,13 +44,9 @@ public:
     bool browserPresent = true;
 };
 
-// No FTDI device, a simulated cable, an ELM327 port that is never there.
-inline LinkDevices devicesWithoutCable(base::Clock& clock) {
-    LinkDevices devices;
-    devices.ftdi = std::make_unique<ports::SimCable>(clock, std::vector<std::string>{});
-    devices.simulateur = std::make_unique<ports::SimCable>(clock);
-    devices.elm = std::make_unique<ports::SimSerialPort>();
-    return devices;
+// No FTDI device, no serial device; the simulator always there.
+inline std::unique_ptr<session::DeviceFactory> devicesWithoutCable(base::Clock& clock) {
+    return std::make_unique<session::testing::FakeDevices>(clock);
 }
 
 class AppTest : public ::testing::Test {

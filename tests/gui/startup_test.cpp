@@ -168,7 +168,7 @@ TEST_F(AppTest, TraceWindowMirrorsTheTraceAndTheVersionLine) {
     auto& list = app->traceWindow()->ltTrace();
     const QString version = "Version : Dravio - 0.1.0 TestOS";
     ASSERT_TRUE(QTest::qWaitFor([&] { return !list.findItems(version, Qt::MatchExactly).isEmpty(); }, 5000));
-    app->linkThread().post([](LinkContext& context) { context.trace.EcritTrace("ligne de test", true); });
+    app->linkThread().post([](LinkHost& context) { context.trace.EcritTrace("ligne de test", true); });
     EXPECT_TRUE(QTest::qWaitFor([&] { return !list.findItems("ligne de test", Qt::MatchExactly).isEmpty(); }, 5000));
     // The timed line went to the trace file, opened after the version line.
     quitAndWait();

@@ -27,7 +27,7 @@ protected:
         EXPECT_EQ(port.open(), ports::kSerialOk);
         elm.install();
         link.TypeInterface = kInterfaceElm327;
-        link.TypeECU = 4;
+        link.TypeECU = proto::Model::M59;
         trace.setOnLine([this](std::string_view line) { seen.emplace_back(line); });
         // The adapter boots when powered; the user clicks a while later.
         clock.advance(2s);

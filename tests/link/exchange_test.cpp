@@ -7,7 +7,7 @@
 
 #include "base/clock.h"
 #include "base/event_loop.h"
-#include "base/hex.h"
+#include "proto/hex.h"
 #include "link/link.h"
 #include "link/trace.h"
 #include "ports/sim_cable.h"
@@ -27,7 +27,7 @@ class ExchangeTest : public ::testing::Test {
 protected:
     ExchangeTest() {
         link.setCable(&cable);
-        link.TypeECU = 4;
+        link.TypeECU = proto::Model::M59;
         cable.setPeer(&ecu);
         cable.open("Dravio simulated K-line");
         cable.setBaudRate(10400);
@@ -62,7 +62,7 @@ protected:
     std::string writtenHex() const {
         std::vector<std::uint8_t> bytes;
         for (const auto& e : cable.writes()) bytes.push_back(static_cast<std::uint8_t>(e.value));
-        return base::toHex(bytes);
+        return proto::toHex(bytes);
     }
 
     base::VirtualClock clock{Clock::TimePoint{} + 1s};
@@ -124,7 +124,7 @@ TEST_F(ExchangeTest, BytesLeftOnTheLineBeforeTheRequestAreFlushed) {
 }
 
 TEST_F(ExchangeTest, ListenOnlyRequestSendsNothingAndReturnsWhatComes) {
-    link.TypeECU = 2;
+    link.TypeECU = proto::Model::RC15;
     cable.sendFromPeer(clock.now() + 50ms, 0x0B, 10400);
     cable.sendFromPeer(clock.now() + 50ms, 0x42, 10400);
     const auto t0 = clock.now();
@@ -134,16 +134,10 @@ TEST_F(ExchangeTest, ListenOnlyRequestSendsNothingAndReturnsWhatComes) {
 }
 
 TEST_F(ExchangeTest, OneByteModelsSendTheCommandUnframed) {
-    link.TypeECU = 2;
+    link.TypeECU = proto::Model::RC15;
     ecu.answers["0A"] = "8C";
     EXPECT_EQ(link.EnvoieRequete("0A", "", 1, 100), "8C");
     EXPECT_EQ(writtenHex(), "0A");
-}
-
-TEST_F(ExchangeTest, ModelsWithoutFramingSendNothing) {
-    link.TypeECU = 6;
-    EXPECT_EQ(link.EnvoieRequete("2130", "", 8, 100), "");
-    EXPECT_TRUE(cable.writes().empty());
 }
 
 TEST_F(ExchangeTest, CallDuringAnotherExchangeIsRefusedAtOnce) {
@@ -212,8 +206,8 @@ TEST_F(ExchangeTest, ShortAnswerIsTracedWithItsLength) {
 }
 
 TEST_F(ExchangeTest, NegativeAnswerIsDecodedIntoTheTrace) {
-    ecu.answers["8210F12130D4"] = "83F1107F2112" + base::CalculChecksum("83F1107F2112") + "0000";
-    const std::string nack = "83F1107F2112" + base::CalculChecksum("83F1107F2112");
+    ecu.answers["8210F12130D4"] = "83F1107F2112" + proto::CalculChecksum("83F1107F2112") + "0000";
+    const std::string nack = "83F1107F2112" + proto::CalculChecksum("83F1107F2112");
     EXPECT_EQ(link.EnvoieRequete("2130", "", 8, 500), nack + "00");
     EXPECT_EQ(trace.lines(), (std::vector<std::string>{"Nack : 21 - 12 subfunction not supported"}));
 }
@@ -221,7 +215,7 @@ TEST_F(ExchangeTest, NegativeAnswerIsDecodedIntoTheTrace) {
 TEST_F(ExchangeTest, TesterAddressSwitchChangesFrameAndNackSearch) {
     link.EnteteRequete = "1001";
     link.EnteteReponse = "0110";
-    ecu.answers["81100181" + base::CalculChecksum("81100181")] = "8301107F8122" + base::CalculChecksum("8301107F8122");
+    ecu.answers["81100181" + proto::CalculChecksum("81100181")] = "8301107F8122" + proto::CalculChecksum("8301107F8122");
     EXPECT_EQ(link.EnvoieRequete("81", "", 7, 500).substr(0, 12), "8301107F8122");
     EXPECT_EQ(writtenHex(), "8110018113");
     // Only the default addresses make "F181", the StartCommunication mark.

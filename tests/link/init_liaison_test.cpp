@@ -11,7 +11,7 @@
 
 #include "base/clock.h"
 #include "base/event_loop.h"
-#include "base/hex.h"
+#include "proto/hex.h"
 #include "base/view_state.h"
 #include "link/trace.h"
 #include "ports/sim_cable.h"
@@ -43,7 +43,7 @@ protected:
         cable.open("Dravio simulated K-line");
         cable.setPeer(&peer);
         link.setCable(&cable);
-        link.TypeECU = 4;
+        link.TypeECU = proto::Model::M59;
     }
 
     LinkInitialisation make() {
@@ -100,12 +100,12 @@ protected:
 void answerStartCommunication(LambdaPeer& peer, int from, int* attempts) {
     auto pending = std::make_shared<std::string>();
     peer.onByte = [pending, from, attempts](SimCable& line, Clock::TimePoint end, std::uint8_t byte, std::uint32_t baud) {
-        *pending += base::ByteToHex(byte);
+        *pending += proto::ByteToHex(byte);
         if (pending->size() > 10) pending->erase(0, pending->size() - 10);
         if (*pending == "8110F18103") {
             pending->clear();
             if (++*attempts < from) return;
-            for (const auto b : base::fromHex("83F110C1EF8FC3")) line.sendFromPeer(end + 25ms, b, baud);
+            for (const auto b : proto::fromHex("83F110C1EF8FC3")) line.sendFromPeer(end + 25ms, b, baud);
         }
     };
 }
@@ -224,9 +224,9 @@ TEST_F(InitLiaisonTest, SuccessRemembersTheModeAndReadsTheIdentification) {
     scripted.ignoreFirst["8110F18103"] = 2;
     const std::string ident = "IAW5AMHW010";
     std::string data;
-    for (char c : ident) data += base::ByteToHex(c);
+    for (char c : ident) data += proto::ByteToHex(c);
     const std::string frame = "8F" "F110" "5A92" + data + "2020";
-    scripted.answers["8210F11A92" + base::CalculChecksum("8210F11A92")] = frame + base::CalculChecksum(frame);
+    scripted.answers["8210F11A92" + proto::CalculChecksum("8210F11A92")] = frame + proto::CalculChecksum(frame);
     channels.MoteurPP = true;
     channels.Lambda = false;
     auto init = make();
@@ -240,7 +240,7 @@ TEST_F(InitLiaisonTest, SuccessRemembersTheModeAndReadsTheIdentification) {
     EXPECT_FALSE(view.enabled("lbLambda"));
     // AccessTimingParameters went out with the tester address 0x01, then it is back to 0xF1.
     std::string sent;
-    for (const auto& e : cable.writes()) sent += base::ByteToHex(static_cast<int>(e.value));
+    for (const auto& e : cable.writes()) sent += proto::ByteToHex(static_cast<int>(e.value));
     EXPECT_NE(sent.find("871001830300FF00FF00"), std::string::npos) << sent;
     EXPECT_EQ(link.EnteteRequete, "10F1");
 }
@@ -283,10 +283,10 @@ TEST_F(InitLiaisonTest, StartCommunicationEchoedBackCountsAsSuccess) {
     // An ECU (or an adapter) that repeats the request frame after the echo.
     auto pending = std::make_shared<std::string>();
     peer.onByte = [pending](SimCable& line, Clock::TimePoint end, std::uint8_t byte, std::uint32_t baud) {
-        *pending += base::ByteToHex(byte);
+        *pending += proto::ByteToHex(byte);
         if (*pending == "8110F18103") {
             pending->clear();
-            for (const auto b : base::fromHex("8110F18103")) line.sendFromPeer(end + 25ms, b, baud);
+            for (const auto b : proto::fromHex("8110F18103")) line.sendFromPeer(end + 25ms, b, baud);
         }
         if (pending->size() >= 10) pending->clear();
     };

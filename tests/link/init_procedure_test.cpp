@@ -29,7 +29,7 @@ protected:
     InitProcedureTest() {
         cable.open("Dravio simulated K-line");
         link.setCable(&cable);
-        link.TypeECU = 4;
+        link.TypeECU = proto::Model::M59;
         trace.setOnLine([this](std::string_view line) { seen.emplace_back(line); });
     }
 
@@ -39,7 +39,7 @@ protected:
             EcuMemory{[this](const std::string& key, int def) { return ecu.count(key) ? std::stoi(ecu[key]) : def; },
                       [this](const std::string& key, const std::string& value) { ecu[key] = value; }},
             channels);
-        if (!hooks.modelName) hooks.modelName = [](int model) { return model == 1 ? "MM15" : "MM16"; };
+        if (!hooks.modelName) hooks.modelName = [](proto::Model model) { return std::string(proto::rowOf(model).name); };
         if (!hooks.cdparametreClick) hooks.cdparametreClick = [this] { ++measurementStarts; };
         procedure = std::make_unique<InitProcedure>(link, view, *kwp, elm.get(), hooks);
     }
@@ -166,7 +166,7 @@ TEST_F(InitProcedureTest, AClickWhileTheLinkIsUpOnlyHidesTheDonateImage) {
 }
 
 TEST_F(InitProcedureTest, P8EndsAtOnceWithTheLinkDown) {
-    link.TypeECU = 3;
+    link.TypeECU = proto::Model::P8;
     build();
     procedure->cdintialisation_Click();
     EXPECT_FALSE(procedure->linkUp());
@@ -176,7 +176,7 @@ TEST_F(InitProcedureTest, P8EndsAtOnceWithTheLinkDown) {
 }
 
 TEST_F(InitProcedureTest, OneByteEcuStartsAfterKeyOnAndReadsItsSummary) {
-    link.TypeECU = 1;
+    link.TypeECU = proto::Model::MM15;
     sim::EngineModel engine(7);
     sim::OneByteEcu ecuSim(sim::OneByteVariant::MM15, engine);
     sim::SimCableAdapter adapter(ecuSim);
@@ -199,7 +199,7 @@ TEST_F(InitProcedureTest, OneByteEcuStartsAfterKeyOnAndReadsItsSummary) {
 }
 
 TEST_F(InitProcedureTest, OneByteEcuWithoutKeyOnShowsEchec) {
-    link.TypeECU = 0;
+    link.TypeECU = proto::Model::MM16;
     view.setAsker([](const base::MessageBox&) { return base::MessageAnswer::Ok; });
     build();
     const auto t0 = clock.now();
@@ -212,7 +212,7 @@ TEST_F(InitProcedureTest, OneByteEcuWithoutKeyOnShowsEchec) {
 }
 
 TEST_F(InitProcedureTest, OneByteCancelEndsWithoutListening) {
-    link.TypeECU = 0;
+    link.TypeECU = proto::Model::MM16;
     view.setAsker([](const base::MessageBox&) { return base::MessageAnswer::Cancel; });
     build();
     const auto t0 = clock.now();
@@ -222,17 +222,17 @@ TEST_F(InitProcedureTest, OneByteCancelEndsWithoutListening) {
 }
 
 TEST_F(InitProcedureTest, FifteenRcAsksNothingAndAwaitsNoCode) {
-    link.TypeECU = 2;
+    link.TypeECU = proto::Model::RC15;
     link.ModeDemo = true;
     build();
     procedure->cdintialisation_Click();
     EXPECT_TRUE(view.messages().empty());
     EXPECT_FALSE(seenLine("iso : "));
-    EXPECT_EQ(view.text("lbPanel5"), "MM16");  // the model name the hook gives
+    EXPECT_EQ(view.text("lbPanel5"), "15RC");
 }
 
 TEST_F(InitProcedureTest, ReInitialisationAsksToTurnTheKeyOff) {
-    link.TypeECU = 1;
+    link.TypeECU = proto::Model::MM15;
     int stops = 0;
     InitHooks hooks;
     hooks.setStopMesures = [&] { ++stops; };
@@ -249,7 +249,7 @@ TEST_F(InitProcedureTest, ReInitialisationAsksToTurnTheKeyOff) {
     EXPECT_FALSE(view.enabled("CdReInit"));
     EXPECT_EQ(view.messages().back().text, "Couper le contact de la moto\rTurn KEY OFF");
 
-    link.TypeECU = 4;
+    link.TypeECU = proto::Model::M59;
     procedure->CdReInit_Click();
     EXPECT_FALSE(view.visible("CdReInit"));
 }
@@ -271,7 +271,7 @@ TEST_F(InitProcedureTest, ElmKeepAliveAlwaysCountsAsAlive) {
 }
 
 TEST_F(InitProcedureTest, Model5SendsItsStartDiagnosticStep) {
-    link.TypeECU = 5;
+    link.TypeECU = proto::Model::Obd;
     link.ModeDemo = true;
     ecu["Init"] = "5";
     build();

@@ -27,23 +27,17 @@ std::size_t awaitInput(SerialPort& port, std::size_t count) {
     return n;
 }
 
-TEST(PosixSerialPort, SettingsTextIsCheckedAndAKeptOnRefusal) {
-    PosixSerialPort port;
-    EXPECT_EQ(port.setSettings("1200,e,7,2"), kSerialOk);
-    EXPECT_EQ(port.settings(), (LineSettings{1200, Parity::Even, 7, 2}));
-    for (const char* bad : {"", "38400,n,8", "38400,q,8,1", "fast,n,8,1"}) {
-        EXPECT_EQ(port.setSettings(bad), kSerialInvalidSettings) << bad;
-        EXPECT_FALSE(port.lastError().empty());
-        EXPECT_EQ(port.settings(), (LineSettings{1200, Parity::Even, 7, 2})) << bad;
-    }
-}
-
-TEST(PosixSerialPort, PortNumbersWithoutADeviceAreInvalid) {
+TEST(PosixSerialPort, RefusedSettingsAndPortNumbersWithoutADeviceChangeNothing) {
     ScratchDir dir;
     dir.touch("ttyUSB0");
     PosixSerialPort port(dir.path());
+    EXPECT_EQ(port.setSettings("1200,e,7,2"), kSerialOk);
+    EXPECT_EQ(port.setSettings("38400,n,8"), kSerialInvalidSettings);
+    EXPECT_FALSE(port.lastError().empty());
+    EXPECT_EQ(port.settings(), (LineSettings{1200, Parity::Even, 7, 2}));
+
     EXPECT_EQ(port.open(), kSerialInvalidPort);  // nothing chosen yet
-    for (const int number : {0, 2, 25, 26, -3}) {
+    for (const int number : {0, 2, 26, -3}) {
         port.setPortNumber(number);
         EXPECT_EQ(port.open(), kSerialInvalidPort) << "Com" << number;
         EXPECT_FALSE(port.isOpen());
@@ -66,22 +60,15 @@ TEST(PosixSerialPort, APortNumberOpensTheDeviceInThatPlaceOfTheList) {
     EXPECT_EQ(pty.receiveText(4), "ATZ\r");
 }
 
-TEST(PosixSerialPort, AFileThatIsNotATtyCannotBeOpened) {
+TEST(PosixSerialPort, AFileThatIsNotATtyOrIsRefusedCannotBeOpened) {
     ScratchDir dir;
     dir.touch("ttyUSB0");
     PosixSerialPort port(dir.path());
     port.setPortNumber(1);
     EXPECT_EQ(port.open(), kSerialOpenFailed);
     EXPECT_FALSE(port.isOpen());
-}
-
-TEST(PosixSerialPort, PermissionRefusalExplainsTheDialoutGroup) {
     if (::geteuid() == 0) GTEST_SKIP() << "root is never refused";
-    ScratchDir dir;
-    dir.touch("ttyUSB0");
     ::chmod(dir.file("ttyUSB0").c_str(), 0);
-    PosixSerialPort port(dir.path());
-    port.setPortNumber(1);
     EXPECT_EQ(port.open(), kSerialOpenFailed);
     EXPECT_NE(port.lastError().find("dialout"), std::string::npos) << port.lastError();
 }
@@ -99,19 +86,16 @@ protected:
     PosixSerialPort port;
 };
 
-TEST_F(PosixSerialPortOnPty, OpeningTwiceIsRefusedAndTheFirstOpeningLives) {
+TEST_F(PosixSerialPortOnPty, ADeviceAlreadyOpenHereOrElsewhereIsRefused) {
     EXPECT_EQ(port.open(), kSerialPortAlreadyOpen);
     EXPECT_TRUE(port.isOpen());
-    ASSERT_TRUE(port.output("X"));
-    EXPECT_EQ(pty.receiveText(1), "X");
-}
-
-TEST_F(PosixSerialPortOnPty, ADeviceHeldByAnotherPortIsAlreadyOpen) {
     PosixSerialPort other;
     other.setDevicePath(pty.path());
     EXPECT_EQ(other.open(), kSerialPortAlreadyOpen);
     EXPECT_FALSE(other.isOpen());
     EXPECT_FALSE(other.lastError().empty());
+    ASSERT_TRUE(port.output("X"));
+    EXPECT_EQ(pty.receiveText(1), "X") << "the first opening lives";
 
     port.close();
     EXPECT_EQ(other.open(), kSerialOk) << other.lastError();

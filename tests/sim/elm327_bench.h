@@ -1,6 +1,6 @@
-// Test support for the ELM327 emulator: a small KWP2000 ECU that answers
-// scripted frames after a fast wake-up, and a bench that talks to the adapter
-// through its serial port on a virtual clock, the way the program does.
+// Test support for the ELM327 emulator: a KWP2000 ECU that answers scripted
+// frames after a fast wake-up, and a bench that talks to the adapter through
+// its serial port on a virtual clock, the way the program does.
 #pragma once
 
 #include <chrono>
@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "base/clock.h"
-#include "base/hex.h"
+#include "proto/hex.h"
+#include "proto/kwp_frame.h"
 #include "sim/elm327_emulator.h"
 #include "sim/elm327_serial_port.h"
 
@@ -18,10 +19,21 @@ namespace dravio::testing {
 using namespace std::chrono_literals;
 using base::Clock;
 
+// A 59M-like ECU's answer, and a request with the adapter's default functional header, as hex.
+inline std::string kwpAnswer(const std::string& data) {
+    return proto::toHex(proto::buildKwpFrame(proto::KwpAddressing::Physical, 0xF1, 0x10, proto::fromHex(data)));
+}
+inline std::string functionalRequest(const std::string& data) {
+    return proto::toHex(proto::buildKwpFrame(proto::KwpAddressing::Functional, 0x33, 0xF1, proto::fromHex(data)));
+}
+
 class ScriptedKwpEcu : public sim::KLineDevice {
 public:
     // Whole request frame as hex -> the answer frames, concatenated, as hex.
-    std::map<std::string, std::string> answers;
+    std::map<std::string, std::string> answers{{functionalRequest("81"), kwpAnswer("C1EF8F")},
+                                               {functionalRequest("21A0"), kwpAnswer("61A0")},
+                                               {functionalRequest("1A92"), kwpAnswer("5A9249415735414D485730313053")},
+                                               {functionalRequest("3E"), kwpAnswer("7E")}};
     Clock::Duration p2 = 25ms;
     // Every complete frame heard, as hex, with the end time of its last byte.
     std::vector<std::pair<std::string, Clock::TimePoint>> heard;
@@ -30,10 +42,7 @@ public:
     void onBreak(sim::KLineOutput&, Clock::TimePoint t, bool low) override {
         if (low) {
             lowAt_ = t;
-            return;
-        }
-        const auto held = t - lowAt_;
-        if (held >= 24ms && held <= 26ms) {
+        } else if (t - lowAt_ >= 24ms && t - lowAt_ <= 26ms) {
             ++wakeUps;
             awake_ = true;
             pending_.clear();
@@ -45,18 +54,17 @@ public:
         if (!pending_.empty() && end - last_ > 25ms) pending_.clear();
         last_ = end;
         pending_.push_back(byte);
-        const std::size_t want = static_cast<std::size_t>(pending_[0] & 0x3F) + 4;
-        if (pending_.size() < want) return;
-        const std::string frame = base::toHex(pending_);
+        const int want = proto::kwpFrameLength(pending_.data(), pending_.size());
+        if (want <= 0 || pending_.size() < static_cast<std::size_t>(want)) return;
+        const std::string frame = proto::toHex(pending_);
         pending_.clear();
         heard.emplace_back(frame, end);
-        if (!awake_) return;
         const auto it = answers.find(frame);
-        if (it == answers.end()) return;
+        if (!awake_ || it == answers.end()) return;
         auto start = end + p2;
-        for (const std::uint8_t b : base::fromHex(it->second)) {
+        for (const std::uint8_t b : proto::fromHex(it->second)) {
             out.send(start, b, 10400);
-            start += std::chrono::nanoseconds(10'000'000'000LL / 10400);
+            start += ports::SimCable::byteTime(10400);
         }
     }
 
@@ -67,28 +75,10 @@ public:
     }
 
 private:
-    Clock::TimePoint lowAt_{};
-    Clock::TimePoint last_{};
+    Clock::TimePoint lowAt_{}, last_{};
     bool awake_ = false;
     std::vector<std::uint8_t> pending_;
 };
-
-// Frames of a 59M-like ECU behind the adapter's default functional header.
-inline std::string kwpAnswer(const std::string& data) {
-    const std::string head = base::ByteToHex(0x80 + static_cast<int>(data.size() / 2)) + "F110" + data;
-    return head + base::CalculChecksum(head);
-}
-inline std::string functionalRequest(const std::string& data) {
-    const std::string head = base::ByteToHex(0xC0 + static_cast<int>(data.size() / 2)) + "33F1" + data;
-    return head + base::CalculChecksum(head);
-}
-
-inline void scriptDefaultEcu(ScriptedKwpEcu& ecu) {
-    ecu.answers[functionalRequest("81")] = kwpAnswer("C1EF8F");
-    ecu.answers[functionalRequest("21A0")] = kwpAnswer("61A0" + std::string(40, '0'));
-    ecu.answers[functionalRequest("1A92")] = kwpAnswer("5A9249415735414D485730313053");
-    ecu.answers[functionalRequest("3E")] = kwpAnswer("7E");
-}
 
 class ElmBench {
 public:
@@ -99,8 +89,8 @@ public:
         port.open();
     }
 
-    // What the program's ELM327 exchange does: drop what waits, write, read
-    // until the prompt or the time-out.
+    // What the program's exchange does: drop what waits, write, read until the
+    // prompt or the time-out.
     std::string exchange(const std::string& text, std::chrono::milliseconds timeout = 2000ms) {
         port.input();
         port.output(text);
@@ -112,21 +102,16 @@ public:
         }
         return answer;
     }
-    // Everything the adapter says within `d`.
-    std::string listen(Clock::Duration d) {
+    // Sends (if anything) and collects everything the adapter says within `d`.
+    std::string send(const std::string& text, Clock::Duration d = 1s) {
+        port.output(text);
         const auto deadline = clock.now() + d;
         std::string out;
         while (clock.now() < deadline) {
             port.waitForInput(1 << 20, deadline);
             out += port.input();
         }
-        out += port.input();
-        return out;
-    }
-    // Sends and collects everything for `d`.
-    std::string send(const std::string& text, Clock::Duration d = 1s) {
-        port.output(text);
-        return listen(d);
+        return out + port.input();
     }
 
     base::VirtualClock clock;
@@ -138,15 +123,7 @@ public:
 // Control characters made visible for failure messages.
 inline std::string visible(const std::string& s) {
     std::string out;
-    for (const char c : s) {
-        if (c == '\r') {
-            out += "\\r";
-        } else if (c == '\n') {
-            out += "\\n";
-        } else {
-            out += c;
-        }
-    }
+    for (const char c : s) out += c == '\r' ? std::string("\\r") : c == '\n' ? std::string("\\n") : std::string(1, c);
     return out;
 }
 

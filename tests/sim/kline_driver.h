@@ -1,6 +1,7 @@
-// Test support: a tester written from the K-line rules alone (bytes 6 ms
-// apart, echo, frames read by their own length), driving a simulated device
-// through a simulated cable on the virtual clock.
+// Test support: the tester side of a simulated K-line on the virtual clock.
+// Bytes go out 6 ms apart and come back as echo; KWP2000 frames are read by
+// their own length, one-byte answers by count. Byte mismatches print both
+// sides as hex dumps with the first difference marked.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,11 +10,13 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/clock.h"
-#include "base/hex.h"
 #include "ports/sim_cable.h"
+#include "proto/hex.h"
+#include "proto/kwp_frame.h"
 #include "sim/kline_device.h"
 #include "sim/kwp_session.h"
 
@@ -23,67 +26,66 @@ using namespace std::chrono_literals;
 using Bytes = std::vector<std::uint8_t>;
 using base::Clock;
 
-// A request frame as the tester builds it: 0x80 + N, target, source, data, sum.
-inline Bytes request(const Bytes& data, std::uint8_t target = 0x10, std::uint8_t source = 0xF1) {
-    Bytes f;
-    f.reserve(data.size() + 4);
-    f.push_back(static_cast<std::uint8_t>(0x80 + data.size()));
-    f.push_back(target);
-    f.push_back(source);
-    for (const std::uint8_t b : data) f.push_back(b);
-    unsigned sum = 0;
-    for (const std::uint8_t b : f) sum += b;
-    f.push_back(static_cast<std::uint8_t>(sum & 0xFF));
-    return f;
-}
+inline std::string hex(const Bytes& b) { return proto::spacedHex(proto::toHex(b)); }
 
-// Whole length of a frame from its header bytes, 0 when more are needed.
-inline std::size_t frameLength(const Bytes& head) {
-    if (head.empty()) return 0;
-    const std::size_t header = 1 + ((head[0] & 0xC0) != 0 ? 2 : 0);
-    std::size_t n = head[0] & 0x3F;
-    std::size_t extra = 0;
-    if (n == 0) {
-        if (head.size() <= header) return 0;
-        n = head[header];
-        extra = 1;
-    }
-    return header + extra + n + 1;
+// For EXPECT_BYTES: equal, or both sides dumped with the first difference marked.
+inline ::testing::AssertionResult sameBytes(const char* gotExpr, const char*, const Bytes& got, const Bytes& want) {
+    if (got == want) return ::testing::AssertionSuccess();
+    std::size_t i = 0;
+    while (i < got.size() && i < want.size() && got[i] == want[i]) ++i;
+    return ::testing::AssertionFailure() << gotExpr << " differs at byte " << i << "\n  expected: " << hex(want)
+                                         << "\n  received: " << hex(got) << "\n            " << std::string(i * 3, ' ')
+                                         << "^";
+}
+inline ::testing::AssertionResult sameBytes(const char* gotExpr, const char* wantExpr, const Bytes& got,
+                                            std::string_view want) {
+    std::string compact(want);  // "83 F1 10": blanks ignored
+    std::erase(compact, ' ');
+    return sameBytes(gotExpr, wantExpr, got, proto::fromHex(compact));
+}
+#define EXPECT_BYTES(got, want) EXPECT_PRED_FORMAT2(::dravio::sim::testing::sameBytes, got, want)
+
+// A tester request to the ECU at `target`.
+inline Bytes request(const Bytes& data, std::uint8_t target = 0x10, std::uint8_t source = 0xF1) {
+    return proto::buildKwpFrame(proto::KwpAddressing::Physical, target, source, data);
 }
 
 inline bool checksumOk(const Bytes& frame) {
-    if (frame.size() < 2) return false;
-    unsigned sum = 0;
-    for (std::size_t i = 0; i + 1 < frame.size(); ++i) sum += frame[i];
-    return static_cast<std::uint8_t>(sum & 0xFF) == frame.back();
+    return frame.size() >= 2 && proto::kwpChecksum(frame.data(), frame.size() - 1) == frame.back();
 }
 
-inline std::string hex(const Bytes& b) { return base::spacedHex(base::toHex(b)); }
+// Data bytes of an answer with addresses: after format, target, source.
+inline Bytes dataOf(const Bytes& frame) {
+    if (frame.size() < 5) return {};
+    return Bytes(frame.begin() + 3, frame.end() - 1);
+}
+
+// Session options of a KWP2000 ECU that communicates from the start.
+inline KwpSessionOptions awake() {
+    KwpSessionOptions o;
+    o.startAwake = true;
+    return o;
+}
 
 class KLineDriver {
 public:
-    explicit KLineDriver(KLineDevice& device) : adapter_(device) {
+    explicit KLineDriver(KLineDevice& device, std::uint32_t baud = 10400) : adapter_(device) {
         cable.setPeer(&adapter_);
         cable.open("Dravio simulated K-line");
-        cable.setBaudRate(10400);
+        cable.setBaudRate(baud);
     }
 
     static Clock::Duration byteTime(std::uint32_t baud = 10400) { return ports::SimCable::byteTime(baud); }
+    // Lets the device speak first (a power-on code).
+    KLineOutput& deviceOutput() { return adapter_.output(cable); }
 
-    // Writes the bytes with 6 ms before each, as the tester does; returns when
-    // the last byte has been written (it is on the line one byte time later).
-    void write(const Bytes& bytes, Clock::Duration gap = 6ms) {
-        for (const std::uint8_t b : bytes) {
+    // Writes the bytes with `gap` before each; requestEnd is when the last one is off the line.
+    void write(const Bytes& data, Clock::Duration gap = 6ms) {
+        for (const std::uint8_t b : data) {
             clock.sleepFor(gap);
             put(b);
         }
         requestEnd = lineFree_;
-    }
-
-    // One byte, which the cable puts on the line once the previous one is out.
-    void put(std::uint8_t b) {
-        lineFree_ = std::max(clock.now(), lineFree_) + byteTime(cable.baudRate());
-        cable.write(b);
     }
 
     // Everything heard during `window` from now.
@@ -94,21 +96,38 @@ public:
         return out;
     }
 
-    // Sends a whole frame and returns the answer frame read by its length, echo
-    // dropped by position; empty when nothing starts within `timeout`.
-    Bytes ask(const Bytes& frame, Clock::Duration timeout = 500ms) {
+    // One-byte exchange: the request, its echo, then up to `count` bytes within `timeout`.
+    Bytes exchange(const Bytes& data, std::size_t count = 1, Clock::Duration timeout = 500ms) {
+        cable.purge();
+        write(data);
+        return collect(data.size(), count, timeout);
+    }
+    // Listens only, for up to `count` bytes.
+    Bytes hear(std::size_t count, Clock::Duration timeout) {
+        cable.purge();
+        return collect(0, count, timeout);
+    }
+
+    // Sends a KWP2000 frame and reads the answer frame by its length; empty when
+    // nothing starts within `timeout`. A bad checksum fails unless `badSumOk`.
+    Bytes ask(const Bytes& frame, Clock::Duration timeout = 500ms, bool badSumOk = false) {
         cable.purge();
         write(frame);
-        const auto deadline = requestEnd + timeout;
         if (cable.waitForQueue(static_cast<std::uint32_t>(frame.size()), requestEnd + 5ms) < frame.size()) {
             ADD_FAILURE() << "echo missing";
             return {};
         }
         Bytes echo;
         cable.read(static_cast<std::uint32_t>(frame.size()), echo);
-        EXPECT_EQ(hex(echo), hex(frame)) << "echo";
-        return readFrame(deadline);
+        EXPECT_BYTES(echo, frame);
+        const Bytes answer = readFrame(requestEnd + timeout);
+        if (!answer.empty() && !badSumOk) {
+            EXPECT_TRUE(checksumOk(answer)) << hex(answer);
+        }
+        return answer;
     }
+    // The data bytes of the answer to a request carrying `data`.
+    Bytes askData(const Bytes& data) { return dataOf(ask(request(data))); }
 
     // Reads one answer frame from the queue, waiting until `deadline`.
     Bytes readFrame(Clock::TimePoint deadline) {
@@ -117,23 +136,26 @@ public:
         firstAnswerEnd = clock.now();
         std::size_t want = 1;
         while (true) {
-            if (cable.waitForQueue(static_cast<std::uint32_t>(want - answer.size()), deadline) <
-                want - answer.size()) {
+            const auto missing = static_cast<std::uint32_t>(want - answer.size());
+            if (cable.waitForQueue(missing, deadline) < missing) {
                 cable.read(1000, answer);
                 return answer;  // cut short
             }
-            cable.read(static_cast<std::uint32_t>(want - answer.size()), answer);
-            const std::size_t length = frameLength(answer);
+            cable.read(missing, answer);
+            const int length = proto::kwpFrameLength(answer.data(), answer.size());
+            if (length < 0) return answer;
             if (length == 0) {
                 want = answer.size() + 1;
-            } else if (answer.size() >= length) {
+            } else if (answer.size() >= static_cast<std::size_t>(length)) {
                 lastAnswerEnd = clock.now();
                 return answer;
             } else {
-                want = length;
+                want = static_cast<std::size_t>(length);
             }
         }
     }
+    // From the end of the request to the start of the answer's first byte.
+    Clock::Duration answerDelay() const { return firstAnswerEnd - byteTime(cable.baudRate()) - requestEnd; }
 
     // Fast wake-up: line low, then released, by break control.
     void fastWake(Clock::Duration low = 25ms, Clock::Duration high = 25ms) {
@@ -152,25 +174,18 @@ public:
         cable.setBaudRate(10400);
     }
 
-    // The address at 5 baud by break control: start bit, then each run of equal
-    // data bits (least significant first), then the stop bit's release.
+    // The address at 5 baud by break control: start bit, each data bit (least
+    // significant first), then the stop bit's release.
     void fiveBaud(std::uint8_t address, Clock::Duration bit = 200ms) {
         cable.breakOn();
         clock.sleepFor(bit);
-        int i = 0;
-        while (i < 8) {
-            const bool one = ((address >> i) & 1) != 0;
-            int run = 0;
-            while (i < 8 && (((address >> i) & 1) != 0) == one) {
-                ++run;
-                ++i;
-            }
-            if (one) {
+        for (int i = 0; i < 8; ++i) {
+            if (((address >> i) & 1) != 0) {
                 cable.breakOff();
             } else {
                 cable.breakOn();
             }
-            clock.sleepFor(run * bit);
+            clock.sleepFor(bit);
         }
         cable.breakOff();
     }
@@ -182,21 +197,23 @@ public:
     Clock::TimePoint lastAnswerEnd{};
 
 private:
+    // One byte, on the line once the previous one is out.
+    void put(std::uint8_t b) {
+        lineFree_ = std::max(clock.now(), lineFree_) + byteTime(cable.baudRate());
+        cable.write(b);
+    }
+    Bytes collect(std::size_t echo, std::size_t count, Clock::Duration timeout) {
+        cable.waitForQueue(static_cast<std::uint32_t>(echo + count), clock.now() + timeout);
+        Bytes all;
+        cable.read(100000, all);
+        if (all.size() <= echo) return {};
+        Bytes answer(all.begin() + static_cast<std::ptrdiff_t>(echo), all.end());
+        if (answer.size() > count) answer.resize(count);
+        return answer;
+    }
+
     Clock::TimePoint lineFree_{};
     SimCableAdapter adapter_;
 };
-
-// Session options of a KWP2000 ECU that communicates from the start.
-inline KwpSessionOptions awake() {
-    KwpSessionOptions o;
-    o.startAwake = true;
-    return o;
-}
-
-// Data bytes of a positive answer with addresses: after format, target, source.
-inline Bytes dataOf(const Bytes& frame) {
-    if (frame.size() < 5) return {};
-    return Bytes(frame.begin() + 3, frame.end() - 1);
-}
 
 }  // namespace dravio::sim::testing

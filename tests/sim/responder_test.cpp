@@ -3,28 +3,28 @@
 #include "sim/responder.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <sstream>
 #include <thread>
 
-#include "base/hex.h"
+#include "kline_driver.h"
 #include "sim/pty.h"
 
 namespace dravio::sim {
 namespace {
 
-using namespace std::chrono_literals;
-using base::Clock;
+using namespace testing;
 
-using Bytes = std::vector<std::uint8_t>;
+const Bytes kStartCom = request({0x81});  // 81 10 F1 81 03
 
-struct Core {
-    explicit Core(bool lenient, bool echo = true, bool elm = false) {
-        ecu = makeSimulatedEcu("59m", lenient, false, Clock::TimePoint{});
+Clock::TimePoint at(std::chrono::milliseconds ms) { return Clock::TimePoint{} + ms; }
+
+struct Bench {
+    explicit Bench(bool lenient, bool echo = true, bool elm = false)
+        : ecu(makeSimulatedEcu("59m", lenient, false, Clock::TimePoint{})) {
         auto stream = std::make_unique<std::ostringstream>();
         text = stream.get();
         log = std::make_unique<SniffLog>(std::move(stream), Clock::TimePoint{});
@@ -34,16 +34,14 @@ struct Core {
         options.elm = elm;
         responder = std::make_unique<Responder>(ecu, options, log.get());
     }
-    // Everything written by `until`, with the time of each write.
-    std::vector<std::pair<Clock::TimePoint, Bytes>> run(Clock::TimePoint from, Clock::TimePoint until) {
+    // Sends at `t`; returns every write up to 1 s later with its time.
+    std::vector<std::pair<Clock::TimePoint, Bytes>> send(Clock::TimePoint t, const Bytes& b,
+                                                         std::uint32_t baud = 10400) {
+        responder->testerBytes(t, b, baud);
         std::vector<std::pair<Clock::TimePoint, Bytes>> out;
-        auto now = from;
-        while (now <= until) {
-            auto due = responder->takeDue(now);
-            if (!due.empty()) out.emplace_back(now, due);
-            const auto next = responder->nextDue();
-            if (next == Clock::TimePoint::max() || next > until) break;
-            now = std::max(next, now);
+        for (auto now = t; now <= t + 1s; now = std::max(responder->nextDue(), now)) {
+            if (auto due = responder->takeDue(now); !due.empty()) out.emplace_back(now, due);
+            if (responder->nextDue() == Clock::TimePoint::max()) break;
         }
         return out;
     }
@@ -59,105 +57,59 @@ struct Core {
     std::unique_ptr<Responder> responder;
 };
 
-Clock::TimePoint at(std::chrono::milliseconds ms) { return Clock::TimePoint{} + ms; }
-
-TEST(Responder, EchoesAtOnceAndAnswersAfterP2) {
-    Core core(true);
-    const Bytes startCom = base::fromHex("8110F18103");
-    const auto t = at(1000ms);
-    core.responder->testerBytes(t, startCom, 10400);
-    const auto writes = core.run(t, t + 1s);
-    ASSERT_FALSE(writes.empty());
-    EXPECT_EQ(writes.front().first, t);
-    EXPECT_EQ(writes.front().second, startCom);  // the echo, in the same instant
-    EXPECT_EQ(base::toHex(Core::all(writes)), "8110F1810383F110C1EF8FC3");
-    // The first answer byte is written once fully sent, P2 (25 ms) after the request.
+TEST(Responder, EchoesAtOnceAndAnswersAfterP2AndLogsEachBurst) {
+    Bench bench(true);
+    const auto writes = bench.send(at(1234ms), kStartCom);
     ASSERT_GE(writes.size(), 2u);
-    const auto firstAnswer = writes[1].first - t;
-    EXPECT_GE(firstAnswer, 25ms);
-    EXPECT_LE(firstAnswer, 27ms);
+    EXPECT_EQ(writes[0].first, at(1234ms));
+    EXPECT_BYTES(writes[0].second, kStartCom) << "the echo, in the same instant";
+    EXPECT_BYTES(Bench::all(writes), "81 10 F1 81 03 83 F1 10 C1 EF 8F C3");
+    // The first answer byte is written once fully sent, P2 (25 ms) after the request.
+    EXPECT_EQ(writes[1].first - at(1234ms), 25ms + KLineDriver::byteTime());
+    // One log line for the tester's burst; the echo is not the ECU speaking.
+    std::istringstream lines(bench.text->str());
+    std::string line, ecuBytes;
+    ASSERT_TRUE(std::getline(lines, line));
+    EXPECT_EQ(line, "1.2340 T> 81 10 F1 81 03");
+    while (std::getline(lines, line)) {
+        ASSERT_EQ(line.find(" <E "), 6u) << line;
+        ecuBytes += line.substr(10) + " ";
+    }
+    EXPECT_EQ(ecuBytes, "83 F1 10 C1 EF 8F C3 ");
 }
 
 TEST(Responder, WakeUpRulesOnAPseudoTerminal) {
-    const Bytes startCom = base::fromHex("8110F18103");
     const struct {
         const char* name;
         bool lenient;
         std::vector<std::pair<std::chrono::milliseconds, Bytes>> sent;
         bool answered;
     } cases[] = {
-        {"lenient, no wake-up", true, {{1000ms, startCom}}, true},
-        {"strict, no wake-up", false, {{1000ms, startCom}}, false},
-        {"strict, lone F0 after silence", false, {{1000ms, {0xF0}}, {1050ms, startCom}}, true},
-        {"strict, F0 too soon after a byte", false, {{1000ms, {0x00}}, {1100ms, {0xF0}}, {1150ms, startCom}}, false},
-        {"strict, F0 with other bytes", false, {{1000ms, {0xF0, 0x00}}, {1050ms, startCom}}, false},
+        {"lenient, no wake-up", true, {{1000ms, kStartCom}}, true},
+        {"strict, no wake-up", false, {{1000ms, kStartCom}}, false},
+        {"strict, lone F0 after silence", false, {{1000ms, {0xF0}}, {1050ms, kStartCom}}, true},
+        {"strict, F0 too soon after a byte", false, {{1000ms, {0x00}}, {1100ms, {0xF0}}, {1150ms, kStartCom}}, false},
+        {"strict, F0 with other bytes", false, {{1000ms, {0xF0, 0x00}}, {1050ms, kStartCom}}, false},
     };
     for (const auto& c : cases) {
-        Core core(c.lenient, false);
+        Bench bench(c.lenient, false);
         Bytes out;
-        for (const auto& [when, bytes] : c.sent) {
-            core.responder->testerBytes(at(when), bytes, 10400);
-            out = Core::all(core.run(at(when), at(when) + 40ms));
-        }
-        EXPECT_EQ(base::toHex(out), c.answered ? "83F110C1EF8FC3" : "") << c.name;
+        for (const auto& [when, bytes] : c.sent) out = Bench::all(bench.send(at(when), bytes));
+        EXPECT_BYTES(out, c.answered ? "83 F1 10 C1 EF 8F C3" : "") << c.name;
     }
+    Bench adapter(true, true, true);
+    adapter.send(at(100ms), Bytes{'A', 'T', 'E', '0', '\r'}, 0);
+    const auto text = Bench::all(adapter.send(at(1300ms), Bytes{'A', 'T', 'I', '\r'}, 0));
+    EXPECT_EQ(std::string(text.begin(), text.end()), "ELM327 v2.1\r\r>") << "an adapter speaks text, without echo";
 }
 
-TEST(Responder, WithoutEchoOnlyTheEcuSpeaks) {
-    Core core(true, false);
-    core.responder->testerBytes(at(500ms), base::fromHex("8110F18103"), 0);
-    EXPECT_EQ(base::toHex(Core::all(core.run(at(500ms), at(700ms)))), "83F110C1EF8FC3");
-}
-
-TEST(Responder, AsAnAdapterItSpeaksTextWithoutEcho) {
-    Core core(true, true, true);
-    core.responder->testerBytes(at(100ms), Bytes{'A', 'T', 'E', '0', '\r'}, 0);
-    core.run(at(100ms), at(200ms));
-    core.responder->testerBytes(at(300ms), Bytes{'A', 'T', 'I', '\r'}, 0);
-    const auto out = Core::all(core.run(at(300ms), at(400ms)));
-    EXPECT_EQ(std::string(out.begin(), out.end()), "ELM327 v2.1\r\r>");
-}
-
-TEST(Responder, SniffLogHasOneLinePerBurstBothWays) {
-    Core core(true);
-    core.responder->testerBytes(at(1234ms), base::fromHex("8110F18103"), 10400);
-    const auto writes = core.run(at(1234ms), at(2000ms));
-    std::istringstream lines(core.text->str());
-    std::string line;
-    std::vector<std::string> all;
-    while (std::getline(lines, line)) all.push_back(line);
-    ASSERT_FALSE(all.empty());
-    EXPECT_EQ(all.front(), "1.2340 T> 81 10 F1 81 03");
-    // The echo is not the ECU speaking; every answer byte is logged once, in order.
-    std::string ecuBytes;
-    for (std::size_t i = 1; i < all.size(); ++i) {
-        ASSERT_EQ(all[i].find(" <E "), 6u) << all[i];
-        ecuBytes += all[i].substr(10) + " ";
-    }
-    EXPECT_EQ(ecuBytes, "83 F1 10 C1 EF 8F C3 ");
-}
-
-TEST(SniffLog, LineFormat) {
-    const struct {
-        double seconds;
-        SniffLog::Direction direction;
-        Bytes bytes;
-        const char* line;
-    } cases[] = {
-        {0.0, SniffLog::Direction::TesterToEcu, {0x81}, "0.0000 T> 81"},
-        {12.34567, SniffLog::Direction::EcuToTester, {0x83, 0xF1, 0x0A}, "12.3457 <E 83 F1 0A"},
-        {-0.5, SniffLog::Direction::TesterToEcu, {0x00}, "0.0000 T> 00"},
-    };
-    for (const auto& c : cases) EXPECT_EQ(SniffLog::line(c.seconds, c.direction, c.bytes), c.line);
-}
-
-TEST(SniffLog, AnUnwritablePathIsExplained) {
+TEST(Responder, SniffLogLinesAndModelNames) {
+    EXPECT_EQ(SniffLog::line(0.0, SniffLog::Direction::TesterToEcu, {0x81}), "0.0000 T> 81");
+    EXPECT_EQ(SniffLog::line(12.34567, SniffLog::Direction::EcuToTester, {0x83, 0xF1, 0x0A}), "12.3457 <E 83 F1 0A");
+    EXPECT_EQ(SniffLog::line(-0.5, SniffLog::Direction::TesterToEcu, {0x00}), "0.0000 T> 00");
     std::string error;
     EXPECT_EQ(SniffLog::open("/nonexistent-dir/sniff.log", Clock::TimePoint{}, error), nullptr);
     EXPECT_NE(error.find("/nonexistent-dir/sniff.log"), std::string::npos) << error;
-}
-
-TEST(Responder, ModelNames) {
     for (const auto name : kResponderModels) {
         const auto ecu = makeSimulatedEcu(name, true, false, Clock::TimePoint{});
         EXPECT_NE(ecu.device, nullptr) << name;
@@ -179,11 +131,9 @@ TEST(Responder, ServesAPseudoTerminalUntilStandardInputCloses) {
     Responder responder(ecu, ResponderOptions{}, nullptr);
     int status = -1;
     std::thread server([&] { status = serve(pty.masterFd(), stop[0], responder, clock, &ttyBaud, error); });
-
     const int tester = ::open(pty.slavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     ASSERT_GE(tester, 0);
-    const Bytes startCom = base::fromHex("8110F18103");
-    ASSERT_EQ(::write(tester, startCom.data(), startCom.size()), static_cast<ssize_t>(startCom.size()));
+    ASSERT_EQ(::write(tester, kStartCom.data(), kStartCom.size()), static_cast<ssize_t>(kStartCom.size()));
     Bytes got;
     const auto deadline = std::chrono::steady_clock::now() + 5s;
     while (got.size() < 12 && std::chrono::steady_clock::now() < deadline) {
@@ -193,8 +143,7 @@ TEST(Responder, ServesAPseudoTerminalUntilStandardInputCloses) {
         const ssize_t n = ::read(tester, chunk, sizeof chunk);
         if (n > 0) got.insert(got.end(), chunk, chunk + n);
     }
-    EXPECT_EQ(base::toHex(got), "8110F1810383F110C1EF8FC3");
-
+    EXPECT_BYTES(got, "81 10 F1 81 03 83 F1 10 C1 EF 8F C3");
     ::close(stop[1]);
     server.join();
     EXPECT_EQ(status, 0) << error;

@@ -17,24 +17,17 @@ using testing::readBytes;
 using testing::TempFolder;
 using testing::writeBytes;
 
-TEST(AtomicWrite, ReplacesTheContentAndKeepsThePermissions) {
-    TempFolder dir;
-    writeBytes(dir / "f.ini", "old");
-    std::filesystem::permissions(dir / "f.ini", std::filesystem::perms(0640));
-    ASSERT_EQ(writeFileAtomically(dir / "f.ini", "new"), "");
-    EXPECT_EQ(readBytes(dir / "f.ini"), "new");
-    EXPECT_EQ(std::filesystem::status(dir / "f.ini").permissions(), std::filesystem::perms(0640));
-    // No temporary file is left behind.
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), std::filesystem::directory_iterator()), 1);
-}
-
-TEST(AtomicWrite, ASymbolicLinkKeepsPointingAtTheRewrittenFile) {
+TEST(AtomicWrite, ReplacesTheContentKeepingPermissionsAndSymbolicLinks) {
     TempFolder dir;
     writeBytes(dir / "real.ini", "old");
+    std::filesystem::permissions(dir / "real.ini", std::filesystem::perms(0640));
     std::filesystem::create_symlink(dir / "real.ini", dir / "link.ini");
     ASSERT_EQ(writeFileAtomically(dir / "link.ini", "new"), "");
     EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.ini"));
     EXPECT_EQ(readBytes(dir / "real.ini"), "new");
+    EXPECT_EQ(std::filesystem::status(dir / "real.ini").permissions(), std::filesystem::perms(0640));
+    // No temporary file is left behind.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), std::filesystem::directory_iterator()), 2);
 }
 
 // A writer killed at any moment leaves one of the two complete versions.

@@ -13,47 +13,22 @@ using testing::readBytes;
 using testing::TempFolder;
 using testing::writeBytes;
 
-TEST(Settings, FirstStartWithoutSettingsFileGivesTheTableDefaults) {
+// The defaults themselves are pinned by the reviewed file below; here load must
+// give them for every key, written or not, and overwrite what was there.
+TEST(Settings, FirstStartWithoutSettingsFileGivesTheDefaults) {
     TempFolder dir;
     IniFile ini(dir / "ecu.ini");
     Settings s;
-    s.Air = s.Eau = false;  // load must overwrite, not keep what was there
+    s.Air = s.Eau = false;
     s.Port = 9;
+    s.Revision = "x";
     s.load(ini);
-
-    EXPECT_TRUE(s.Air && s.Eau && s.Avance && s.Pression && s.Lambda && s.Injection && s.Tension && s.Potar);
-    EXPECT_FALSE(s.Trimmer);
-    EXPECT_FALSE(s.MoteurPP);
-    EXPECT_TRUE(s.UniteTemp);
-    EXPECT_TRUE(s.UnitePression);
-    EXPECT_EQ(s.Port, 1);
-    EXPECT_EQ(s.LcDlp, "Nothing");
-    EXPECT_EQ(s.Auto, 1);
-    EXPECT_EQ(s.Log, 0);
-    EXPECT_EQ(s.Tempo, 5);
-    EXPECT_EQ(s.Langue, "Francais");
-    EXPECT_EQ(s.NbPoint, 30);
-    EXPECT_EQ(s.zMax, 1500);
-    EXPECT_EQ(s.zMin, 1000);
-    EXPECT_EQ(s.TypeECU, 0);
-    EXPECT_FLOAT_EQ(s.LowVolts[0], 0.0f);
-    EXPECT_FLOAT_EQ(s.LowVolts[1], 0.0f);
-    EXPECT_FLOAT_EQ(s.HighVolts[0], 0.05f);
-    EXPECT_FLOAT_EQ(s.HighVolts[1], 0.05f);
-    EXPECT_FLOAT_EQ(s.LowAfr[0], 0.10f);
-    EXPECT_FLOAT_EQ(s.LowAfr[1], 0.10f);
-    EXPECT_FLOAT_EQ(s.HighAfr[0], 0.20f);
-    EXPECT_FLOAT_EQ(s.HighAfr[1], 0.20f);
-    EXPECT_EQ(s.Steep, 245);
-    EXPECT_EQ(s.mVolt, 4720);
-    EXPECT_EQ(s.InterfaceType, 0);
-    EXPECT_EQ(s.InterfacePort, 1);
-    EXPECT_EQ(s.InterfaceDescription, "Mode Demo");
-    EXPECT_EQ(s.LogworksFolder, "");
-    EXPECT_EQ(s.LogworksExt, "TXT");
-    EXPECT_EQ(s.CoefA, "3.008");
-    EXPECT_EQ(s.CoefB, "7.35");
-    EXPECT_EQ(s.Revision, "24/02/2008");
+    EXPECT_EQ(s, Settings{});
+    // Keys EcritConfig never writes, which the reviewed file cannot pin.
+    EXPECT_EQ((std::vector<int>{s.Steep, s.mVolt, s.InterfaceType, s.InterfacePort}),
+              (std::vector<int>{245, 4720, 0, 1}));
+    EXPECT_EQ((std::vector<std::string>{s.LcDlp, s.InterfaceDescription, s.LogworksExt, s.CoefA, s.CoefB, s.Revision}),
+              (std::vector<std::string>{"Nothing", "Mode Demo", "TXT", "3.008", "7.35", "24/02/2008"}));
 
     TraceFileChoice trace = rotateTraceFile(ini, dir / "Log");
     EXPECT_EQ(trace.number, 1);
@@ -96,17 +71,14 @@ TEST(Settings, EcritConfigWritesOnlyItsKeysAndTheyReadBack) {
     Settings back;
     back.load(again);
     EXPECT_EQ(back, s);
-    EXPECT_EQ(again.readString("Graphe", "zMax", ""), "0900");
-    EXPECT_EQ(again.readString("Graphe", "zMin", ""), "-0005");
-    EXPECT_EQ(again.readString("DLP", "V2L", ""), "0125");
-    EXPECT_EQ(again.readString("DLP", "FR1H", ""), "2239");
-    EXPECT_EQ(again.readString("Mesures", "ALFAU22", ""), "0");
-    EXPECT_EQ(again.readString("Mesures", "Air", ""), "0");
-    EXPECT_EQ(again.readString("Mesures", "Trimmer", ""), "-1");
-    // Keys with other writers are left as they were.
-    EXPECT_EQ(again.readString("TPS", "Steep", ""), "200");
-    EXPECT_EQ(again.readString("ECU", "Init", ""), "3");
-    EXPECT_EQ(again.readString("COM", "LC-DLP", ""), "DLP-IO8");
+    // The stored texts; the keys of other writers are left as they were.
+    const struct {
+        const char *section, *key, *text;
+    } stored[] = {{"Graphe", "zMax", "0900"},   {"Graphe", "zMin", "-0005"}, {"DLP", "V2L", "0125"},
+                  {"DLP", "FR1H", "2239"},      {"Mesures", "ALFAU22", "0"}, {"Mesures", "Air", "0"},
+                  {"Mesures", "Trimmer", "-1"}, {"TPS", "Steep", "200"},     {"ECU", "Init", "3"},
+                  {"COM", "LC-DLP", "DLP-IO8"}};
+    for (const auto& k : stored) EXPECT_EQ(again.readString(k.section, k.key, ""), k.text) << k.key;
     EXPECT_FALSE(again.hasKey("Interface", "Type"));
     EXPECT_FALSE(again.hasKey("UPDATE", "Revision"));
 }
@@ -137,25 +109,11 @@ TEST(Settings, StoredValuesAreReadWithTheirRules) {
     EXPECT_EQ(s.Langue, std::string(100, 'L'));
 }
 
-TEST(SettingsFormat, PatternsOfTheStoredTexts) {
-    EXPECT_EQ(formatBoolean(true), "-1");
-    EXPECT_EQ(formatBoolean(false), "0");
-    struct Case {
-        int value;
-        const char* text;
-    };
-    for (Case c : {Case{0, "0000"}, Case{5, "0005"}, Case{900, "0900"}, Case{1500, "1500"}, Case{12345, "12345"},
-                   Case{-5, "-0005"}}) {
-        EXPECT_EQ(formatFourDigits(c.value), c.text) << c.value;
-    }
-    struct DlpCase {
-        float value;
-        const char* text;
-    };
-    for (DlpCase c : {DlpCase{0.05f, "0005"}, DlpCase{4.72f, "0472"}, DlpCase{14.7f, "1470"}, DlpCase{0.125f, "0013"},
-                      DlpCase{-0.5f, "-0050"}}) {
-        EXPECT_EQ(formatDlp(c.value), c.text) << c.value;
-    }
+TEST(SettingsFormat, NegativeAndRoundedStoredTexts) {
+    EXPECT_EQ(formatFourDigits(12345), "12345");
+    EXPECT_EQ(formatFourDigits(-5), "-0005");
+    EXPECT_EQ(formatDlp(0.125f), "0013");
+    EXPECT_EQ(formatDlp(-0.5f), "-0050");
 }
 
 TEST(TraceRotation, NextNumberFromTheStoredOne) {

@@ -44,20 +44,15 @@ TEST(SingleInstance, SecondHolderIsRefusedUntilTheFirstIsKilled) {
     EXPECT_TRUE(second.held());
 }
 
-TEST(SingleInstance, ReleasedWhenTheHolderIsDestroyed) {
+TEST(SingleInstance, ReleasedWhenTheHolderIsDestroyedAndAnUnopenableFileIsAnError) {
     TempFolder dir;
     {
         SingleInstance first(dir / "dravio.lock");
         ASSERT_EQ(first.tryAcquire(), SingleInstance::Result::Acquired);
-        SingleInstance other(dir / "dravio.lock");
-        EXPECT_EQ(other.tryAcquire(), SingleInstance::Result::AlreadyRunning);
+        EXPECT_EQ(SingleInstance(dir / "dravio.lock").tryAcquire(), SingleInstance::Result::AlreadyRunning);
     }
-    SingleInstance later(dir / "dravio.lock");
-    EXPECT_EQ(later.tryAcquire(), SingleInstance::Result::Acquired);
-}
+    EXPECT_EQ(SingleInstance(dir / "dravio.lock").tryAcquire(), SingleInstance::Result::Acquired);
 
-TEST(SingleInstance, UnopenableLockFileIsAnErrorWithAReason) {
-    TempFolder dir;
     SingleInstance lock(dir / "no-such-folder" / "dravio.lock");
     EXPECT_EQ(lock.tryAcquire(), SingleInstance::Result::Error);
     EXPECT_NE(lock.error().find("no-such-folder"), std::string::npos);

@@ -20,11 +20,8 @@ TEST(WindowPositions, DefaultsOfEveryWindow) {
     };
     const Case cases[] = {
         {WindowId::Param, {0, 0, {}, {}}},       {WindowId::Graph, {1000, 6000, 6825, 7635}},
-        {WindowId::Trace, {3500, 8500, {}, {}}}, {WindowId::Erreur, {0, 0, {}, {}}},
-        {WindowId::Choix, {0, 0, {}, {}}},       {WindowId::DTC59, {0, 0, {}, {}}},
-        {WindowId::Trim15, {0, 0, {}, {}}},      {WindowId::Statuts, {1000, 6000, {}, {}}},
+        {WindowId::Trace, {3500, 8500, {}, {}}}, {WindowId::Statuts, {1000, 6000, {}, {}}},
         {WindowId::AFR, {7000, 0, {}, {}}},      {WindowId::Inter, {0, 8000, {}, {}}},
-        {WindowId::Map, {0, 0, {}, {}}},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(readPosition(ini, c.window), c.expected) << windowKeys(c.window).top;

@@ -15,7 +15,7 @@ namespace keys = support::keys;
 OptionsModel modelFor(int typeEcu) {
     support::Settings settings;
     settings.TypeECU = typeEcu;
-    return OptionsModel(settings, ecu::InitModeles(), false);
+    return OptionsModel(settings, proto::InitModeles(), false);
 }
 
 TEST(OptionsModel, ListsTheNamedModelsAndSelectsTheCurrentOne) {

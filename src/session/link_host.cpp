@@ -1,0 +1,42 @@
+#include "session/link_host.h"
+
+#include "session/shutdown.h"
+
+namespace dravio::session {
+
+LinkHost::LinkHost(base::Clock& clock_, base::EventLoop& loop_, std::unique_ptr<DeviceFactory> factory_)
+    : clock(clock_), loop(loop_), trace(clock_), link(loop_, trace), factory(std::move(factory_)) {}
+
+LinkHost::~LinkHost() {
+    session.reset();
+    interfaceSelection.reset();
+    link.setCable(nullptr);
+}
+
+bool LinkHost::openDevices(const InterfaceChoice& choice, proto::Model model, std::string& error,
+                           OpenOptions options) {
+    session.reset();
+    link.setCable(nullptr);
+    devices.close();
+    error.clear();
+    devices = Devices::open(choice, model, clock, *factory, error, options);
+    link.ModeDemo = choice.kind == InterfaceKind::Demo;
+    return error.empty();
+}
+
+Session& LinkHost::startSession(SessionSetup setup, SessionOutputs outputs) {
+    session.reset();
+    session = std::make_shared<Session>(loop, link, devices, std::move(setup), std::move(outputs));
+    return *session;
+}
+
+void LinkHost::close(bool stopRequestsOnlyWhenUp) {
+    if (session) {
+        session->close(stopRequestsOnlyWhenUp);
+    } else {
+        closeLink(link, devices, !stopRequestsOnlyWhenUp);
+    }
+    trace.closeFile();
+}
+
+}  // namespace dravio::session

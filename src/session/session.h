@@ -1,0 +1,181 @@
+// session: one link session, the one both the windows and the command line
+// drive: the initialisation and keep-alive, the measurement cycle with the
+// engine status, trimmer and stepper motor, the RPM graph and map cores, the raw
+// traffic, and closing. It runs on the thread that owns the link; the windows
+// post calls to it and hear back through SessionOutputs, in batches.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/event_loop.h"
+#include "base/view_state.h"
+#include "display/operating_map.h"
+#include "display/rpm_graph.h"
+#include "ecu/engine_status.h"
+#include "ecu/measurement_cycle.h"
+#include "ecu/stepper_motor.h"
+#include "ecu/trimmer.h"
+#include "link/elm327_link.h"
+#include "link/init_liaison.h"
+#include "link/init_procedure.h"
+#include "link/link.h"
+#include "proto/models.h"
+#include "session/devices.h"
+#include "support/catalog.h"
+
+namespace dravio::session {
+
+// The settings the session works with, and gives back when a procedure changes them.
+struct SessionSettings {
+    ecu::CycleSettings cycle;
+    display::GraphSettings graph;
+    // [Mesures] flags by key name: Air, Eau, Avance, Pression, Lambda, Injection,
+    // Tension, Potar, Trimmer, MoteurPP.
+    std::map<std::string, bool> channels;
+    int autoStart = 1;
+};
+
+struct SessionSetup {
+    proto::Model model = proto::Model::MM16;
+    bool modeDemo = true;
+    SessionSettings settings;
+    // The ECU keys of the settings file the initialisation reads (Init, InitB, Chrono).
+    std::map<std::string, std::string> ecuMemory;
+    link::TraceFileNames traceFiles;
+    std::string versionText;
+    support::Catalog catalog;
+    // The main window's state the procedures read back (enabled channels, check boxes).
+    std::map<std::string, base::ControlState> controls;
+};
+
+// How the session reaches the windows. Every output is called on the link thread.
+struct SessionOutputs {
+    std::function<void(std::map<std::string, base::ControlState>)> mainChanges;
+    std::function<void(std::map<std::string, base::ControlState>)> statusChanges;
+    std::function<void(std::vector<std::string>)> traffic;
+    std::function<void(display::TraceResult)> graph;
+    std::function<void(display::MapResult)> map;
+    // Shows a message box and returns the user's answer (the caller may pump the loop).
+    std::function<base::MessageAnswer(const base::MessageBox&)> ask;
+    std::function<void()> beep;
+    std::function<void(const std::string& key, const std::string& value)> writeEcuKey;
+    std::function<void(const SessionSettings&)> settingsChanged;
+    std::function<void(const display::GraphSettings&, display::SettingsWrite)> graphSettingsChanged;
+    // Every finished measurement cycle.
+    std::function<void(const ecu::CycleRecord&)> record;
+};
+
+// The simulated rider's question: the box that asks to turn the key.
+inline constexpr const char* kKeyOnTitle = "Attention/Caution";
+
+
+class Session {
+public:
+    // `devices` are the interface's, opened by the factory; they outlive the
+    // session (a new session takes them over when the settings change).
+    Session(base::EventLoop& loop, link::Link& link, Devices& devices, SessionSetup setup, SessionOutputs outputs);
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    // Commands of the main window.
+    void initialise();
+    void reinitialise();
+    void parametre();
+    void frameDoubleClick(const std::string& frame);
+    void setTempo(int tempo);
+    void stepTempo(int delta);
+    // A check box, a scroll bar or a label's state the user changed on the window.
+    void setChecked(const std::string& control, bool checked);
+    void setValue(const std::string& control, int value);
+    void trimmerScroll(int value);
+    void trimmerStep(int delta);
+    void trimmerReset();
+    void trimmerStore();
+    void stepperTest();
+
+    // The graph window.
+    void setGraphOptions(const display::GraphOptions& options);
+    void setGraphSurface(const display::GraphSurface& surface);
+    void scaleButton(int index);
+    void pointsChosen(const std::string& text);
+    void idleMode(bool checked);
+    // The map window closed: the visited cells are forgotten.
+    void resetMap();
+
+    // Ends a running measurement cycle; `then` runs once no procedure is running.
+    void stopMeasuring();
+    void whenIdle(std::function<void()> then);
+    // The program is going away: stop the cycle and refuse further boxes.
+    void abort();
+    // Ends the session: stops the cycle, sends the stop requests of a KWP2000
+    // link (always, or only while it is up) and closes the devices.
+    void close(bool stopRequestsOnlyWhenUp);
+
+    // The identification the initialisation read ("" when none).
+    std::string identification() const;
+    // Why the link is down, in one line.
+    std::string failure() const;
+
+    bool busy() const { return depth_ > 0; }
+    bool measuring() const { return !cycle_->MesuresArretees; }
+    bool linkUp() const { return init_->linkUp(); }
+    base::ViewState& view() { return view_; }
+    base::ViewState& statusView() { return statusView_; }
+    ecu::MeasurementCycle& cycle() { return *cycle_; }
+    const display::RpmGraph& graph() const { return graph_; }
+    const SessionSettings& settings() const { return settings_; }
+    // Sends what changed since the last flush to the windows.
+    void flush();
+
+private:
+    struct Running;
+    std::string text(int id, const std::string& french) const;
+    void scheduleFlush();
+    base::MessageAnswer ask(const base::MessageBox& box);
+    void keyOn();
+    void writeSettings();
+    void onTraffic(std::string line);
+    ecu::Exchange exchange();
+    ecu::Wait wait();
+
+    base::EventLoop& loop_;
+    link::Link& link_;
+    Devices& devices_;
+    SessionSetup setup_;
+    SessionOutputs outputs_;
+    SessionSettings& settings_;
+    base::ViewState view_;
+    base::ViewState statusView_;
+    link::InitChannels channels_;
+    base::Clock::TimePoint origin_;
+
+    std::vector<std::string> trafficLines_;
+    std::unique_ptr<link::LinkInitialisation> kwp_;
+    std::unique_ptr<link::Elm327Link> elm_;
+    std::unique_ptr<link::InitProcedure> init_;
+    std::unique_ptr<ecu::MeasurementCycle> cycle_;
+    std::unique_ptr<ecu::EngineStatus> status_;
+    std::unique_ptr<ecu::LiveTrimmer> trimmer_;
+    std::unique_ptr<ecu::StepperMotor> stepper_;
+    display::RpmGraph graph_;
+    std::int16_t graphIndex_ = 0;
+    display::OperatingMap map_;
+
+    base::Timer idleWatch_;
+    std::vector<std::function<void()>> whenIdle_;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    bool flushScheduled_ = false;
+    bool aborted_ = false;
+    bool closed_ = false;
+    bool initialised_ = false;
+    int depth_ = 0;
+};
+
+}  // namespace dravio::session

@@ -1,0 +1,221 @@
+#include "session/session.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "base/clock.h"
+#include "base/event_loop.h"
+#include "link/link.h"
+#include "proto/models.h"
+#include "session/link_host.h"
+
+namespace dravio::session {
+namespace {
+
+using namespace std::chrono_literals;
+
+// A session on the virtual clock with the simulator (or nothing, in
+// demonstration mode), the windows replaced by recorders.
+class LinkSessionTest : public ::testing::Test {
+protected:
+    void build(proto::Model model, bool demo = false) {
+        std::string error;
+        ASSERT_TRUE(host.openDevices({demo ? InterfaceKind::Demo : InterfaceKind::Simulator, ""}, model, error))
+            << error;
+        SessionSetup setup;
+        setup.model = model;
+        setup.modeDemo = demo;
+        setup.settings.autoStart = 0;
+        setup.settings.cycle.Tempo = 1;
+        setup.versionText = " - test";
+        SessionOutputs outputs;
+        outputs.mainChanges = [this](std::map<std::string, base::ControlState> changes) {
+            for (auto& [name, state] : changes) {
+                if (name == "Rmp" && state.text) rmp.push_back(*state.text);
+                shown[name] = state;
+            }
+            if (onChanges) onChanges();
+        };
+        outputs.traffic = [this](std::vector<std::string> lines) {
+            traffic.insert(traffic.end(), lines.begin(), lines.end());
+        };
+        outputs.ask = [this](const base::MessageBox& box) {
+            asked.push_back(box.title);
+            return answer;
+        };
+        outputs.writeEcuKey = [this](const std::string& key, const std::string& value) { ecuKeys[key] = value; };
+        outputs.graph = [this](display::TraceResult result) { graphFrames += result.frame.commands.empty() ? 0 : 1; };
+        outputs.settingsChanged = [this](const SessionSettings& s) { written.push_back(s); };
+        session = &host.startSession(setup, outputs);
+    }
+
+    // Measures until `cycles` engine speeds have been shown.
+    void measure(std::size_t cycles) {
+        const std::size_t before = rmp.size();
+        onChanges = [this, before, cycles] {
+            if (rmp.size() >= before + cycles) session->stopMeasuring();
+        };
+        session->parametre();
+        onChanges = {};
+    }
+
+    base::VirtualClock clock{base::Clock::TimePoint{} + 1s};
+    base::EventLoop loop{clock};
+    LinkHost host{clock, loop, realDeviceFactory()};
+    link::Link& link = host.link;
+    Session* session = nullptr;
+
+    std::map<std::string, base::ControlState> shown;
+    std::vector<std::string> rmp;
+    std::vector<std::string> traffic;
+    std::vector<std::string> asked;
+    std::map<std::string, std::string> ecuKeys;
+    std::vector<SessionSettings> written;
+    std::function<void()> onChanges;
+    base::MessageAnswer answer = base::MessageAnswer::Ok;
+    int graphFrames = 0;
+};
+
+int shownRpm(const std::string& text) {
+    std::string digits;
+    for (const char c : text) {
+        if (c >= '0' && c <= '9') digits.push_back(c);
+    }
+    return digits.empty() ? -1 : std::stoi(digits);
+}
+
+TEST_F(LinkSessionTest, SimulatedKwpEcuWakesUpAndIdentifiesItself) {
+    build(proto::Model::M59);
+    session->initialise();
+    EXPECT_TRUE(session->linkUp());
+    EXPECT_EQ(link.Shape1(), link::kShape1Green);
+    ASSERT_TRUE(shown["lbPanel5"].text.has_value());
+    EXPECT_NE(shown["lbPanel5"].text->find("IAW59M"), std::string::npos) << *shown["lbPanel5"].text;
+    EXPECT_EQ(shown["cdparametre"].enabled, true);
+    EXPECT_EQ(shown["cdintialisation"].enabled, false);
+    // The wake-up mode that worked is remembered for the next start.
+    EXPECT_EQ(ecuKeys.count("Init"), 1U);
+    EXPECT_TRUE(asked.empty());
+}
+
+TEST_F(LinkSessionTest, TrafficReportsBothDirectionsWithTheBaudRate) {
+    build(proto::Model::M59);
+    session->initialise();
+    session->flush();
+    ASSERT_FALSE(traffic.empty());
+    bool sent = false;
+    bool received = false;
+    for (const auto& line : traffic) {
+        sent = sent || (line.find("T>") != std::string::npos && line.find("(10400 bd)") != std::string::npos);
+        received = received || line.find("<E") != std::string::npos || line.find("R<") != std::string::npos ||
+                   line.find("<") != std::string::npos;
+    }
+    EXPECT_TRUE(sent) << traffic.front();
+    EXPECT_TRUE(received);
+}
+
+// The one-byte ECUs start when the rider turns the key after the box; the
+// simulator turns it only once the box was answered with OK.
+TEST_F(LinkSessionTest, OneByteEcuStartsOnlyWhenTheKeyBoxIsAccepted) {
+    struct Case {
+        proto::Model model;
+        base::MessageAnswer answer;
+        bool up;
+        std::size_t boxes;
+    };
+    const Case cases[] = {
+        {proto::Model::MM15, base::MessageAnswer::Ok, true, 1},      // box, key on, power-on code
+        {proto::Model::MM16, base::MessageAnswer::Ok, true, 1},
+        {proto::Model::MM15, base::MessageAnswer::Cancel, false, 1},  // refused: nothing starts
+        {proto::Model::RC15, base::MessageAnswer::Ok, true, 0},      // no key box at all
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(proto::rowOf(c.model).cliName);
+        asked.clear();
+        shown.clear();
+        link.setShape1(link::kShape1Red);
+        answer = c.answer;
+        build(c.model);
+        session->initialise();
+        EXPECT_EQ(session->linkUp(), c.up);
+        EXPECT_EQ(asked.size(), c.boxes);
+        if (c.boxes > 0) {
+            EXPECT_EQ(asked.front(), kKeyOnTitle);
+        }
+        if (c.up) {
+            EXPECT_EQ(shown["lbPanel5"].text, std::string(proto::InitModeles().name(c.model)));
+        }
+    }
+}
+
+TEST_F(LinkSessionTest, MeasuringTheSimulatedEcuShowsItsIdleSpeed) {
+    build(proto::Model::M59);
+    session->initialise();
+    ASSERT_TRUE(session->linkUp());
+    measure(6);
+    ASSERT_GE(rmp.size(), 6U);
+    int nearIdle = 0;
+    for (const auto& text : rmp) {
+        const int value = shownRpm(text);
+        if (value >= 1000 && value <= 1700) ++nearIdle;
+    }
+    EXPECT_GE(nearIdle, 3) << rmp.back();
+    EXPECT_FALSE(session->measuring());
+    ASSERT_TRUE(shown["cdparametre"].text.has_value());
+    EXPECT_EQ(*shown["cdparametre"].text, "Paramètres - F3");
+    ASSERT_TRUE(shown["frmparam"].text.has_value());
+}
+
+TEST_F(LinkSessionTest, GraphFramesComeWhileTheGraphBoxIsChecked) {
+    build(proto::Model::M59);
+    session->initialise();
+    session->setGraphSurface({400, 300, 15});
+    const int framesBefore = graphFrames;
+    measure(3);
+    EXPECT_EQ(graphFrames, framesBefore);  // box unchecked: nothing drawn
+    session->setChecked("chgraph", true);
+    measure(4);
+    EXPECT_GE(graphFrames, framesBefore + 4);
+}
+
+TEST_F(LinkSessionTest, WorkForTheIdleLinkWaitsForTheCycleToEnd) {
+    build(proto::Model::M59, true);  // demonstration mode, no cable
+    session->initialise();
+    ASSERT_TRUE(session->linkUp());
+    bool ran = false;
+    bool measuringWhenRan = true;
+    const std::size_t before = rmp.size();
+    onChanges = [&] {
+        if (rmp.size() == before + 2) {
+            session->whenIdle([&] {
+                ran = true;
+                measuringWhenRan = session->measuring();
+            });
+            EXPECT_FALSE(ran);
+            session->stopMeasuring();
+        }
+    };
+    session->parametre();
+    onChanges = {};
+    loop.runFor(100ms);
+    EXPECT_TRUE(ran);
+    EXPECT_FALSE(measuringWhenRan);
+}
+
+TEST_F(LinkSessionTest, ChannelDoubleClickWritesTheSettings) {
+    build(proto::Model::M59, true);
+    session->frameDoubleClick("Frair");
+    ASSERT_EQ(written.size(), 1U);
+    EXPECT_FALSE(written.back().channels.at("Air"));
+    EXPECT_TRUE(written.back().channels.at("Eau"));
+    session->frameDoubleClick("Frair");
+    EXPECT_TRUE(written.back().channels.at("Air"));
+    session->setTempo(70);  // beyond the history: kept at 61
+    EXPECT_EQ(written.back().cycle.Tempo, 61);
+}
+
+}  // namespace
+}  // namespace dravio::session

@@ -35,8 +35,7 @@ std::string ActuatorPanel::GetResourceString(int id, const std::string& french) 
     return hooks_.GetResourceString ? hooks_.GetResourceString(id, french) : french;
 }
 
-std::string ActuatorPanel::exchange(const std::string& requete, const std::string& reponseDemo,
-                                    std::int16_t longueur) {
+std::string ActuatorPanel::exchange(const std::string& requete, const std::string& reponseDemo, std::int16_t longueur) {
     return hooks_.EnvoieRequete ? hooks_.EnvoieRequete(requete, reponseDemo, longueur, kTimeoutMs) : std::string();
 }
 
@@ -105,8 +104,8 @@ void ActuatorPanel::CdeStartTest_Click() {
     if (index_ == kImmobiliserIndex) {
         view_.setText("LDescription", "");
         if (hooks_.Attente) hooks_.Attente(0.06);
-        const std::string answer = exchange(requests_.ReqAntiDemarrage.text, "83" + entete + "6174015A",
-                                            requests_.ReqAntiDemarrage.length);
+        const std::string answer =
+            exchange(requests_.ReqAntiDemarrage.text, "83" + entete + "6174015A", requests_.ReqAntiDemarrage.length);
         keepAlive(true);
         if (const long p = instr(answer, entete + "6174"); p > 0) {
             const std::string status = kwptext::mid(answer, p + 8, 2);

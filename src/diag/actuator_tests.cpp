@@ -43,15 +43,24 @@ std::string refusalCause(std::string_view answer, std::string_view service, cons
 std::string immobiliserText(std::uint8_t status, const ecu::ResourceText& text) {
     const Texts t{text};
     switch (status) {
-    case 0x00: return t.GetResourceString(563, "Système OK");
-    case 0x01: return t.GetResourceString(565, "ECU Vierge");
-    case 0x02: return t.GetResourceString(566, "ECU Bloqué");
-    case 0x04: return t.GetResourceString(567, "Code Universel");
-    case 0x10: return t.GetResourceString(568, "Recu Backdoor code");
-    case 0x20: return t.GetResourceString(569, "Erreur code key");
-    case 0x40: return t.GetResourceString(571, "Code Non Noto");
-    case 0x80: return t.GetResourceString(570, "Aucun code reçu");
-    default: return {};
+        case 0x00:
+            return t.GetResourceString(563, "Système OK");
+        case 0x01:
+            return t.GetResourceString(565, "ECU Vierge");
+        case 0x02:
+            return t.GetResourceString(566, "ECU Bloqué");
+        case 0x04:
+            return t.GetResourceString(567, "Code Universel");
+        case 0x10:
+            return t.GetResourceString(568, "Recu Backdoor code");
+        case 0x20:
+            return t.GetResourceString(569, "Erreur code key");
+        case 0x40:
+            return t.GetResourceString(571, "Code Non Noto");
+        case 0x80:
+            return t.GetResourceString(570, "Aucun code reçu");
+        default:
+            return {};
     }
 }
 

@@ -19,21 +19,34 @@ int dtcTextKey(std::string_view code) {
     const std::uint8_t high = base::HexToByte(mid(code, 1, 2));
     const long lastThree = kwptext::leadingDecimal(mid(code, 2, 3));
     switch (high >> 6) {
-    case 0: return 10000 + static_cast<int>(kwptext::leadingDecimal(mid(code, 1, 4)));
-    case 1: return 30000 + static_cast<int>(lastThree);
-    case 2: return 41000 + static_cast<int>(lastThree);
-    default: return 21000 + static_cast<int>(lastThree);
+        case 0:
+            return 10000 + static_cast<int>(kwptext::leadingDecimal(mid(code, 1, 4)));
+        case 1:
+            return 30000 + static_cast<int>(lastThree);
+        case 2:
+            return 41000 + static_cast<int>(lastThree);
+        default:
+            return 21000 + static_cast<int>(lastThree);
     }
 }
 
 DtcStatusView dtcStatusView(std::uint8_t status) {
     DtcStatusView v;
     switch (status & 0x0F) {
-    case 1: v.cause = 0; break;
-    case 2: v.cause = 1; break;
-    case 4: v.cause = 2; break;
-    case 8: v.cause = 3; break;
-    default: break;
+        case 1:
+            v.cause = 0;
+            break;
+        case 2:
+            v.cause = 1;
+            break;
+        case 4:
+            v.cause = 2;
+            break;
+        case 8:
+            v.cause = 3;
+            break;
+        default:
+            break;
     }
     v.memo = (status & 0x60) >> 5;
     v.lamp = (status & 0x80) != 0;

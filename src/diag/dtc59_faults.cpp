@@ -129,9 +129,9 @@ void Dtc59Faults::GetDefauts59() {
     for (int k = 1; k <= NbDefauts_; ++k) {
         const std::string code = dtcCodeAt(ListeDefauts_, k);
         if (hooks_.Attente) hooks_.Attente(0.1);
-        const std::string status = exchange(requests_.ReqStatutDefaut.text + code,
-                                            "8C" + entete + "57020335240000000000004082",
-                                            requests_.ReqStatutDefaut.length, kStatusTimeoutMs);
+        const std::string status =
+            exchange(requests_.ReqStatutDefaut.text + code, "8C" + entete + "57020335240000000000004082",
+                     requests_.ReqStatutDefaut.length, kStatusTimeoutMs);
         listErreur_.push_back(code);
         Listparametre_.push_back(status);
     }
@@ -184,8 +184,8 @@ void Dtc59Faults::decodeObd(int n) {
     shownText2_.clear();
     const auto status = base::HexToByte(mid(ListeDefauts_, static_cast<long>(n - 1) * 6 + 5, 2));
     const std::string& entete = hooks_.EnteteReponse;
-    const std::string answer = exchange("03", "88" + entete + "4303012303240244AA", requests_.ReqDefauts.length,
-                                        kReadTimeoutMs);
+    const std::string answer =
+        exchange("03", "88" + entete + "4303012303240244AA", requests_.ReqDefauts.length, kReadTimeoutMs);
     const long p = instr(answer, entete + "43");
     trace(answer + " DTC: " + requests_.ReqDefauts.text, true);
     if (p > 0) {
@@ -203,8 +203,8 @@ void Dtc59Faults::showCode(int n, const std::string& code, bool timedTrace) {
     shownText_ = GetResourceString(key, "  ");
     shownText2_ = GetResourceString(key + kSecondTextOffset, " - ");
     view_.setText("LabelTextError", sae + "\r\n" + shownText_ + "\r\n" + shownText2_);
-    view_.setText("LabelNbErr", GetResourceString(524, "Erreur numéro ") + std::to_string(n) + GetResourceString(525, " sur ") +
-                                    std::to_string(NbDefauts_));
+    view_.setText("LabelNbErr", GetResourceString(524, "Erreur numéro ") + std::to_string(n) +
+                                    GetResourceString(525, " sur ") + std::to_string(NbDefauts_));
 }
 
 void Dtc59Faults::clearOptions() {

@@ -20,8 +20,8 @@ namespace dravio::diag {
 
 class FrmDTC59 {
 public:
-    FrmDTC59(base::EventLoop& loop, base::ViewState& view, Dtc59Hooks hooks, Dtc59Requests requests,
-             Dtc59Form form, std::string ecuType);
+    FrmDTC59(base::EventLoop& loop, base::ViewState& view, Dtc59Hooks hooks, Dtc59Requests requests, Dtc59Form form,
+             std::string ecuType);
 
     void Form_Load();
     // Clears the memory, then loads the window again: the user sees what the ECU still reports.

@@ -64,7 +64,9 @@ std::string oneByteIdentificationCharacter(std::string_view answer) {
 IdentificationHooks identificationHooks(link::Link& link, ecu::ResourceText GetResourceString) {
     IdentificationHooks h;
     h.EnvoieRequete = [&link](std::string_view requete, std::string_view reponseDemo, std::int16_t longueur,
-                              std::int16_t delaiMs) { return link.EnvoieRequete(requete, reponseDemo, longueur, delaiMs); };
+                              std::int16_t delaiMs) {
+        return link.EnvoieRequete(requete, reponseDemo, longueur, delaiMs);
+    };
     h.Attente = [&link](double secondes) { link.Attente(secondes); };
     h.GetResourceString = std::move(GetResourceString);
     h.EcritTrace = [&link](std::string_view texte, bool avecTemps) { link.trace().EcritTrace(texte, avecTemps); };
@@ -101,17 +103,20 @@ void FrmIdentification::Form_Load(IdentificationFamily family) {
 
     IdentificationLines lines{};
     switch (family) {
-    case IdentificationFamily::Kwp59: {
-        const std::string demo = "BF" + hooks_.EnteteReponse + std::string(kDemoRecord);
-        lines = kwpIdentificationLines(exchange("1A80", demo, kKwpLength, kKwpTimeoutMs), hooks_.EnteteReponse);
-        break;
-    }
-    case IdentificationFamily::MM16: lines[0] = "Ducati number : " + readOneByte(0x17, 0x21); break;
-    case IdentificationFamily::MM15:
-        lines[0] = "Part Number : " + readOneByte(0x17, 0x20);
-        lines[1] = "Calibration   : " + readOneByte(0x21, 0x28);
-        break;
-    case IdentificationFamily::None: break;
+        case IdentificationFamily::Kwp59: {
+            const std::string demo = "BF" + hooks_.EnteteReponse + std::string(kDemoRecord);
+            lines = kwpIdentificationLines(exchange("1A80", demo, kKwpLength, kKwpTimeoutMs), hooks_.EnteteReponse);
+            break;
+        }
+        case IdentificationFamily::MM16:
+            lines[0] = "Ducati number : " + readOneByte(0x17, 0x21);
+            break;
+        case IdentificationFamily::MM15:
+            lines[0] = "Part Number : " + readOneByte(0x17, 0x20);
+            lines[1] = "Calibration   : " + readOneByte(0x21, 0x28);
+            break;
+        case IdentificationFamily::None:
+            break;
     }
     for (std::size_t i = 0; i < kIdentificationLabels.size(); ++i) view_.setText(kIdentificationLabels[i], lines[i]);
 

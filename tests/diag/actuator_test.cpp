@@ -92,8 +92,9 @@ TEST_F(ActuatorTest, RevCounterOnA5amAddsTheNeedleNote) {
     ActuatorPanel& p = open("IAW5AMHW010");
     p.ComboChoixTest_Click(0);
     p.CdeStartTest_Click();
-    EXPECT_EQ(view.text("LDescription"),
-              "Vérifiez que le compte tour monte à 3750 tr/mn.\r\nTest OK\r\nmême si l'aiguille n'a pas bougé (Bus CAN)");
+    EXPECT_EQ(
+        view.text("LDescription"),
+        "Vérifiez que le compte tour monte à 3750 tr/mn.\r\nTest OK\r\nmême si l'aiguille n'a pas bougé (Bus CAN)");
     EXPECT_FALSE(view.visible("lbCaution"));
     EXPECT_TRUE(view.enabled("cdService"));
 }
@@ -144,9 +145,9 @@ TEST_F(ActuatorTest, RefusedStartShowsTheCause) {
 
 TEST_F(ActuatorTest, ImmobiliserStatus) {
     const std::pair<std::uint8_t, const char*> texts[] = {
-        {0x00, "Système OK"}, {0x01, "ECU Vierge"}, {0x02, "ECU Bloqué"},         {0x04, "Code Universel"},
-        {0x10, "Recu Backdoor code"}, {0x20, "Erreur code key"}, {0x40, "Code Non Noto"}, {0x80, "Aucun code reçu"},
-        {0x03, ""},
+        {0x00, "Système OK"},     {0x01, "ECU Vierge"},         {0x02, "ECU Bloqué"},
+        {0x04, "Code Universel"}, {0x10, "Recu Backdoor code"}, {0x20, "Erreur code key"},
+        {0x40, "Code Non Noto"},  {0x80, "Aucun code reçu"},    {0x03, ""},
     };
     for (const auto& [status, text] : texts) EXPECT_EQ(immobiliserText(status, {}), text) << int(status);
 

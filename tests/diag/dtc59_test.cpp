@@ -39,7 +39,10 @@ TEST(Dtc59Code, StatusByteSelectsCauseMemorisationAndLamp) {
         bool lamp;
     };
     const Case cases[] = {
-        {0x24, 2, 1, false}, {0x01, 0, 0, false}, {0x42, 1, 2, false}, {0xE8, 3, 3, true},
+        {0x24, 2, 1, false},
+        {0x01, 0, 0, false},
+        {0x42, 1, 2, false},
+        {0xE8, 3, 3, true},
         {0x03, std::nullopt, 0, false},  // two cause bits: no cause
         {0x8F, std::nullopt, 0, true},
     };
@@ -99,9 +102,9 @@ TEST_F(Dtc59Test, DemonstrationListsP0201AndU1600) {
     EXPECT_EQ(view.text("LabelNbCycle"), "0");
     EXPECT_FALSE(view.enabled("ButtonPrevious"));
     EXPECT_TRUE(view.enabled("ButtonNext"));
-    EXPECT_EQ(traced.back(),
-              std::make_pair(std::string("Erreur n°:1 P0201:Circuit d'injecteur - dysfonctionnement - cylindre 1"),
-                             false));
+    EXPECT_EQ(
+        traced.back(),
+        std::make_pair(std::string("Erreur n°:1 P0201:Circuit d'injecteur - dysfonctionnement - cylindre 1"), false));
 
     const std::size_t sent = requests.size();
     f.ButtonNext_Click();
@@ -127,7 +130,7 @@ TEST_F(Dtc59Test, SimulatedFaultsShowTheirStatusCounterAndLamp) {
     options.startAwake = true;
     sim::KwpScenario scenario = sim::KwpScenario::m59();
     scenario.faults = {
-        {0x0335, true, true, false, 4, true, 5},   // present, no signal, lamp, seen 5 cycles ago
+        {0x0335, true, true, false, 4, true, 5},     // present, no signal, lamp, seen 5 cycles ago
         {0x0122, false, true, false, 3, false, 64},  // stored, two cause bits, counter run out
     };
     sim::KwpEcu ecu(scenario, options);
@@ -234,8 +237,7 @@ TEST_F(Dtc59Test, ObdDemonstrationCountsWithService01AndReadsCodesWithService03)
     auto w = open(Dtc59Form::ObdII, 5);
     EXPECT_EQ(requests, (std::vector<std::string>{"0101", "03"}));
     EXPECT_EQ(w->faults().NbDefauts(), 3);
-    EXPECT_EQ(view.text("LabelTextError"),
-              "P0123\r\nCircuit du capteur de position papillon A - signal haut\r\n - ");
+    EXPECT_EQ(view.text("LabelTextError"), "P0123\r\nCircuit du capteur de position papillon A - signal haut\r\n - ");
     EXPECT_EQ(view.text("LabelNbErr"), "Erreur numéro 1 sur 3");
     // Status 0x80: the last memorisation option only.
     EXPECT_TRUE(checked("Memo(3)"));

@@ -34,7 +34,8 @@ TEST_F(IdentificationTest, DemonstrationShowsTheSampleRecordOfEachFamily) {
         std::size_t requests;
     };
     const Case cases[] = {
-        {4, "M59/M5A",
+        {4,
+         "M59/M5A",
          {"Ducati Number : 28640751A  ", "Marelli Number : IAW59MHW010", "Hard Version : 0",
           "Soft Number : 0130DC27   ", "Soft Version : 0000", "Approval number : 59MA3 ", "Repair Shop : TLC       ",
           "Programming Date : 20030828"},
@@ -76,7 +77,10 @@ TEST_F(IdentificationTest, ShortGarbledOrHeaderlessAnswersShowOnlyWhatIsThere) {
     EXPECT_EQ(empty[2], "Hard Version : 0");
     EXPECT_EQ(empty[7], "Programming Date : ");
     // Without the header the fields are cut from the eighth character.
-    const IdentificationLines headerless = kwpIdentificationLines("0123456" "41424344", "F110");
+    const IdentificationLines headerless = kwpIdentificationLines(
+        "0123456"
+        "41424344",
+        "F110");
     EXPECT_EQ(headerless[0], "Ducati Number : ABCD");
     // The answer cut anywhere: every line keeps its prefix, nothing runs past the text.
     const IdentificationLines whole = kwpIdentificationLines(kDemoAnswer, "F110");
@@ -116,7 +120,11 @@ TEST_F(IdentificationTest, Simulated5amRecordIsCutIntoItsFields) {
 TEST_F(IdentificationTest, SimulatedMm16SkipsUnprogrammedBytes) {
     sim::EngineModel engine;
     sim::OneByteScenario scenario;
-    scenario.identification = std::string("12\xFF" "34\0" "5", 7);
+    scenario.identification = std::string(
+        "12\xFF"
+        "34\0"
+        "5",
+        7);
     sim::OneByteEcu ecu(sim::OneByteVariant::MM16, engine, scenario);
     ecu.startAwake();
     plug(ecu, 0, sim::kOneByteCommandBaud);

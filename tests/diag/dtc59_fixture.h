@@ -1,6 +1,6 @@
-// Test support for the diagnostic windows: a link on the virtual clock, a
-// simulated K-line to plug a simulated ECU into, the French catalogs with
-// their fault-code texts, and a record of every request and trace line.
+// Test support for the diagnostic windows: a link on the virtual clock, a simulated
+// K-line for a simulated ECU, the French catalogs with their fault texts, and a
+// record of every request, trace line and keep-alive switch.
 #pragma once
 
 #include <chrono>
@@ -9,12 +9,10 @@
 #include <utility>
 #include <vector>
 
-#include "base/clock.h"
 #include "base/event_loop.h"
 #include "base/view_state.h"
 #include "diag/dtc59_hooks.h"
 #include "diag/identification.h"
-#include "ecu/request_table.h"
 #include "link/link.h"
 #include "link/trace.h"
 #include "ports/sim_cable.h"
@@ -25,21 +23,11 @@ namespace dravio::diag {
 
 class DiagBench {
 public:
-    using Clock = base::Clock;
-
-    DiagBench() {
-        catalog = support::selectLanguage("Francais", DRAVIO_SOURCE_DATA_DIR).catalog;
-        link.Timer_present().setInterval(std::chrono::milliseconds(2500));
-        link.Timer_present().setEnabled(true);
-    }
-
-    // Demonstration mode: every request gets its canned answer.
     void demo(int typeEcu) {
         link.ModeDemo = true;
         link.TypeECU = static_cast<std::int16_t>(typeEcu);
     }
 
-    // A simulated ECU on the line at `baud`.
     void plug(sim::KLineDevice& device, int typeEcu, std::uint32_t baud = 10400) {
         link.TypeECU = static_cast<std::int16_t>(typeEcu);
         adapter = std::make_unique<sim::SimCableAdapter>(device);
@@ -49,51 +37,38 @@ public:
         link.setCable(&cable);
     }
 
-    ecu::ResourceText texts() {
-        return [this](int id, const std::string& french) { return catalog.GetResourceString(id, french); };
-    }
-
     template <typename Hooks>
-    void record(Hooks& h) {
-        auto send = h.EnvoieRequete;
-        h.EnvoieRequete = [this, send](std::string_view requete, std::string_view demo, std::int16_t length,
-                                       std::int16_t delay) {
-            requests.emplace_back(requete);
-            return send(requete, demo, length, delay);
+    Hooks recorded(Hooks h) {
+        h.EnvoieRequete = [this, send = h.EnvoieRequete](std::string_view r, std::string_view d, std::int16_t l,
+                                                         std::int16_t t) {
+            requests.emplace_back(r);
+            return send(r, d, l, t);
         };
-        auto write = h.EcritTrace;
-        h.EcritTrace = [this, write](std::string_view text, bool timed) {
+        h.EcritTrace = [this, write = h.EcritTrace](std::string_view text, bool timed) {
             traced.emplace_back(std::string(text), timed);
             write(text, timed);
         };
-        auto keepAlive = h.Timer_present;
-        h.Timer_present = [this, keepAlive](bool on) {
+        h.Timer_present = [this, keep = h.Timer_present](bool on) {
             keepAliveSwitches.push_back(on);
-            keepAlive(on);
+            keep(on);
         };
-    }
-
-    Dtc59Hooks dtcHooks() {
-        Dtc59Hooks h = dtc59Hooks(link, texts());
-        record(h);
         return h;
     }
 
-    IdentificationHooks identHooks() {
-        IdentificationHooks h = identificationHooks(link, texts());
-        record(h);
-        return h;
-    }
-
+    ecu::ResourceText texts = [this](int id, const std::string& french) {
+        return catalog.GetResourceString(id, french);
+    };
+    Dtc59Hooks dtcHooks() { return recorded(dtc59Hooks(link, texts)); }
+    IdentificationHooks identHooks() { return recorded(identificationHooks(link, texts)); }
     Dtc59Requests requests59(int typeEcu) const { return dtc59Requests(ecu::RequestTable{}, typeEcu); }
 
-    base::VirtualClock clock{Clock::TimePoint{} + std::chrono::seconds(1)};
+    base::VirtualClock clock{base::Clock::TimePoint{} + std::chrono::seconds(1)};
     base::EventLoop loop{clock};
     link::Trace trace{clock};
     link::Link link{loop, trace};
     ports::SimCable cable{clock};
     std::unique_ptr<sim::SimCableAdapter> adapter;
-    support::Catalog catalog;
+    support::Catalog catalog = support::selectLanguage("Francais", DRAVIO_SOURCE_DATA_DIR).catalog;
     base::ViewState view;
     std::vector<std::string> requests;
     std::vector<std::pair<std::string, bool>> traced;

@@ -34,6 +34,7 @@ public:
 
 private:
     base::ViewState& view_;
+    Dtc59Hooks hooks_;
     Dtc59Form form_;
     Dtc59Faults faults_;
     ActuatorPanel tests_;

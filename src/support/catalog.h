@@ -33,6 +33,8 @@ public:
     std::string GetResourceString(int id, std::string_view defaultText) const;
 
     bool contains(int id) const { return texts_.count(id) != 0; }
+    // Adds the entries of `other` whose ids this catalog lacks.
+    void merge(const Catalog& other) { texts_.insert(other.texts_.begin(), other.texts_.end()); }
     std::size_t size() const { return texts_.size(); }
     // 1-based numbers of the lines skipped as malformed.
     const std::vector<std::size_t>& malformedLines() const { return malformedLines_; }

@@ -14,8 +14,9 @@ std::string_view normalizeLanguage(std::string_view setting) {
     return kFrench;
 }
 
-std::optional<std::filesystem::path> findCatalogFile(const std::filesystem::path& dataDir, std::string_view language) {
-    const std::string wanted = "lng" + std::string(language) + ".lang";
+namespace {
+
+std::optional<std::filesystem::path> findLangFile(const std::filesystem::path& dataDir, const std::string& wanted) {
     const std::filesystem::path folder = dataDir / "lang";
     std::error_code ec;
     std::filesystem::directory_iterator it(folder, ec);
@@ -34,6 +35,17 @@ std::optional<std::filesystem::path> findCatalogFile(const std::filesystem::path
     return matches.front();
 }
 
+}  // namespace
+
+std::optional<std::filesystem::path> findCatalogFile(const std::filesystem::path& dataDir, std::string_view language) {
+    return findLangFile(dataDir, "lng" + std::string(language) + ".lang");
+}
+
+std::optional<std::filesystem::path> findDtcCatalogFile(const std::filesystem::path& dataDir,
+                                                        std::string_view language) {
+    return findLangFile(dataDir, "lng" + std::string(language) + ".dtc.lang");
+}
+
 LanguageSelection selectLanguage(std::string_view setting, const std::filesystem::path& dataDir) {
     LanguageSelection selection;
     selection.language = std::string(normalizeLanguage(setting));
@@ -48,6 +60,12 @@ LanguageSelection selectLanguage(std::string_view setting, const std::filesystem
         }
     } else if (selection.language != kFrench) {
         selection.problem = "File lng" + selection.language + ".lang not found in " + (dataDir / "lang").string();
+    }
+    if (auto dtcFile = findDtcCatalogFile(dataDir, selection.language)) {
+        if (auto dtc = Catalog::load(*dtcFile)) {
+            selection.catalog.merge(*dtc);
+            selection.dtcFile = std::move(dtcFile);
+        }
     }
     return selection;
 }

@@ -24,11 +24,17 @@ std::string_view normalizeLanguage(std::string_view setting);
 // case (lngenglish.lang is found). nullopt when no such file exists.
 std::optional<std::filesystem::path> findCatalogFile(const std::filesystem::path& dataDir, std::string_view language);
 
+// <dataDir>/lang/lng<language>.dtc.lang, the fault-code texts kept beside the
+// catalog (French has one too: the program has no built-in fault texts).
+std::optional<std::filesystem::path> findDtcCatalogFile(const std::filesystem::path& dataDir,
+                                                        std::string_view language);
+
 struct LanguageSelection {
     std::string language;                       // the language in use; store it back in Settings::Langue
     bool settingReplaced = false;               // the setting named no language and became "Francais"
     Catalog catalog;                            // empty (all French) when no file was found or readable
     std::optional<std::filesystem::path> file;  // the catalog read, if any
+    std::optional<std::filesystem::path> dtcFile;  // the fault-code texts merged into it, if any
     std::string problem;                        // "" or why a non-French language has no catalog
 };
 

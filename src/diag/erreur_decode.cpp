@@ -54,8 +54,8 @@ constexpr std::array<FaultBit, 6> kInternal{{
 }};
 
 template <std::size_t N>
-void decode(const std::array<FaultBit, N>& table, std::uint8_t fault, std::uint8_t type,
-            const ecu::ResourceText& text, std::vector<std::string>& lines) {
+void decode(const std::array<FaultBit, N>& table, std::uint8_t fault, std::uint8_t type, const ecu::ResourceText& text,
+            std::vector<std::string>& lines) {
     const auto say = [&](const Text& t) {
         const std::string french(t.french);
         lines.push_back(text ? text(t.id, french) : french);

@@ -8,8 +8,8 @@ namespace dravio::diag {
 
 namespace {
 
-constexpr std::array<const char*, kErreurRows> kRowTitles{"Capteurs",      "Commandes", "Défaut", "Statut Moteur",
-                                                          "Capteurs",      "Commandes", "Défaut"};
+constexpr std::array<const char*, kErreurRows> kRowTitles{"Capteurs", "Commandes", "Défaut", "Statut Moteur",
+                                                          "Capteurs", "Commandes", "Défaut"};
 
 std::string indexed(const char* array, int index) { return std::string(array) + std::to_string(index); }
 
@@ -91,7 +91,7 @@ FaultReading FrmErreur::cderreur_Click() {
             shown = fault;
             const std::string type = line_.send(typeByteRequest(r), "03", kRowTimeout);
             for (auto& l : gestion_erreur1516(r, base::HexToByte(fault), base::HexToByte(type),
-                                              [this](int id, const std::string& fr) { return text(id, fr); })) {
+                                              [this](int id, const std::string&fr) { return text(id, fr); })) {
                 line_.trace(l);
                 reading.lines.push_back(std::move(l));
             }
@@ -203,8 +203,8 @@ TestRun FrmErreur::cddiag_Click(int button) {
     setProgress("lrecu", 2, "Test terminé");
     if (run.endOfTest == kTestFailed) {
         run.outcome = TestOutcome::Failed;
-        showMessage(run, {text(334, "Fin incorrecte"), "", base::MessageBox::Icon::Exclamation,
-                          base::MessageBox::Buttons::Ok});
+        showMessage(
+            run, {text(334, "Fin incorrecte"), "", base::MessageBox::Icon::Exclamation, base::MessageBox::Buttons::Ok});
         setProgress("lenvoie", 2, text(335, "Test échoué"));
     } else if (run.endOfTest == kTestPassed) {
         run.outcome = TestOutcome::Passed;

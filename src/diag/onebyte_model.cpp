@@ -28,7 +28,7 @@ constexpr std::array<std::string_view, kDiagButtons> kButtonCaptions{
     "Test Bobine 2",      "Test Injecteur 1", "Test Injecteur 2",
 };
 
-constexpr std::array<std::string_view, kDiagButtons> kButtonNames{"clear", "revcounter", "pump", "coil1",
+constexpr std::array<std::string_view, kDiagButtons> kButtonNames{"clear", "revcounter", "pump",     "coil1",
                                                                   "coil2", "injector1",  "injector2"};
 
 bool validButton(int button) { return button >= 0 && button < kDiagButtons; }

@@ -35,11 +35,11 @@ enum class TrimStart {
 // What the command line's `trim15 --set N` did.
 struct Trim15Change {
     TrimStart start = TrimStart::CycleRunning;
-    int before = 0;          // shown value read before the change
-    int reached = 0;         // shown value the ECU echoed after the last step
-    bool saved = false;      // the save ran (only when the target was reached)
+    int before = 0;                    // shown value read before the change
+    int reached = 0;                   // shown value the ECU echoed after the last step
+    bool saved = false;                // the save ran (only when the target was reached)
     std::array<bool, 2> saveEchoed{};  // each 0xFF of the save echoed
-    int readBack = 0;        // shown value read after saving
+    int readBack = 0;                  // shown value read after saving
 };
 
 class FrmTrimmer15 {

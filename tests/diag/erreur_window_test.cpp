@@ -34,9 +34,17 @@ TEST_F(ErreurTest, DemonstrationReadingShowsTheCannedFaults) {
     const FaultReading r = window().cderreur_Click();
     ASSERT_TRUE(r.done);
     EXPECT_EQ(r.rdef, (std::array<std::string, 7>{"03", "03", "03", "48", "03", "03", "03"}));
-    const Lines block{"Défaut Capteur Papillon",  "   en C.C GND", "Défaut Capteur de Pression", "   en C.C V.Bat.",
-                      "Défaut Injecteur",         "   en C.C GND", "Défaut Bobine 1",            "   en C.C V.Bat.",
-                      "Défaut Paramètre Trimmer", "   Au Max",     "Erreur Mémoire RAM"};
+    const Lines block{"Défaut Capteur Papillon",
+                      "   en C.C GND",
+                      "Défaut Capteur de Pression",
+                      "   en C.C V.Bat.",
+                      "Défaut Injecteur",
+                      "   en C.C GND",
+                      "Défaut Bobine 1",
+                      "   en C.C V.Bat.",
+                      "Défaut Paramètre Trimmer",
+                      "   Au Max",
+                      "Erreur Mémoire RAM"};
     Lines expected{"Défauts Présents :"};
     expected.insert(expected.end(), block.begin(), block.end());
     expected.emplace_back("Défauts RAM :");
@@ -70,11 +78,11 @@ TEST_F(ErreurTest, SimulatedReadingAsksTypeBytesOnlyForRowsWithFaults) {
     const FaultReading r = window(OneByteModel::MM16).cderreur_Click();
     EXPECT_EQ(written(), "102B11122D1415301613");
     EXPECT_EQ(r.rdef, (std::array<std::string, 7>{"21", "RAS", "02", "80", "RAS", "40", "RAS"}));
-    EXPECT_EQ(r.lines, (Lines{"Défauts Présents :", "Défaut Capteur Papillon", "   Open or V.Bat.",
-                              "Défaut Tension Batterie", "   Tension trop élevée", "Erreur Mémoire RAM",
-                              "Défauts RAM :", "Défaut Pompe Essence", "   en C.C V.Bat.", "", "Statuts",
-                              "Moteur arrêté", "Papillon en position intermédiaire / TPS medium",
-                              "Test Stepper en action"}));
+    EXPECT_EQ(r.lines,
+              (Lines{"Défauts Présents :", "Défaut Capteur Papillon", "   Open or V.Bat.", "Défaut Tension Batterie",
+                     "   Tension trop élevée", "Erreur Mémoire RAM", "Défauts RAM :", "Défaut Pompe Essence",
+                     "   en C.C V.Bat.", "", "Statuts", "Moteur arrêté",
+                     "Papillon en position intermédiaire / TPS medium", "Test Stepper en action"}));
 }
 
 TEST_F(ErreurTest, SilentRowIsShownEmptyAndItsTypeByteIsStillAsked) {
@@ -128,8 +136,12 @@ TEST_F(ErreurTest, EveryCommandOfBothFamiliesRunsToTestOk) {
         {sim::OneByteVariant::MM16, OneByteModel::MM16, {"84", "86", "80", "82", "83", "81", "87"}},
         {sim::OneByteVariant::RC15, OneByteModel::RC15, {"83", "85", "80", "81", "82", "86", "87"}},
     };
-    const char* names[] = {"Effacement mémoire/Clear memory", "Test compte tour à 3750tr/mn RMP", "Test Pompe (30s)",
-                           "Test Bobine Horizontale / Coil",  "Test Bobine Verticale / Coil",     "Test Injecteur 1",
+    const char* names[] = {"Effacement mémoire/Clear memory",
+                           "Test compte tour à 3750tr/mn RMP",
+                           "Test Pompe (30s)",
+                           "Test Bobine Horizontale / Coil",
+                           "Test Bobine Verticale / Coil",
+                           "Test Injecteur 1",
                            "Test Injecteur 2"};
     for (const auto& f : families) {
         for (int b = 0; b < kDiagButtons; ++b) {

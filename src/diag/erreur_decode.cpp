@@ -70,6 +70,12 @@ void decode(const std::array<FaultBit, N>& table, std::uint8_t fault, std::uint8
 
 }  // namespace
 
+std::string erreurRowTitle(int row) {
+    constexpr std::array<std::string_view, kErreurRows> kTitles{"Capteurs", "Commandes", "Défaut", "Statut Moteur",
+                                                                "Capteurs", "Commandes", "Défaut"};
+    return row >= 0 && row < kErreurRows ? std::string(kTitles[static_cast<std::size_t>(row)]) : std::string();
+}
+
 std::string faultByteRequest(int row) { return base::ByteToHex(0x10 + row); }
 std::string typeByteRequest(int row) { return base::ByteToHex(0x2B + row); }
 

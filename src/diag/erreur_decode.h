@@ -17,6 +17,9 @@ namespace dravio::diag {
 inline constexpr int kErreurRows = 7;
 inline constexpr int kStatusRow = 3;
 
+// The row's title (ldef): language text 319 + row, French default.
+std::string erreurRowTitle(int row);
+
 // The command of row `row`'s fault byte (0x10 + row) and type byte (0x2B + row).
 std::string faultByteRequest(int row);
 std::string typeByteRequest(int row);

@@ -8,9 +8,6 @@ namespace dravio::diag {
 
 namespace {
 
-constexpr std::array<const char*, kErreurRows> kRowTitles{"Capteurs", "Commandes", "Défaut", "Statut Moteur",
-                                                          "Capteurs", "Commandes", "Défaut"};
-
 std::string indexed(const char* array, int index) { return std::string(array) + std::to_string(index); }
 
 std::string joinLines(const std::vector<std::string>& lines) {
@@ -45,7 +42,7 @@ FrmErreur::FrmErreur(base::ViewState& view, base::ViewState& frmparam, OneByteMo
 
 void FrmErreur::Form_Load() {
     for (int r = 0; r < kErreurRows; ++r) {
-        view_.setText(indexed("ldef", r), text(319 + r, kRowTitles[static_cast<std::size_t>(r)]));
+        view_.setText(indexed("ldef", r), text(319 + r, erreurRowTitle(r)));
     }
     view_.setText("frpresent", "Erreur(s) présente(s) / Failure(s) now");
     view_.setText("frmem", "Erreur(s) mémorisée(s) / Failure(s) in RAM");

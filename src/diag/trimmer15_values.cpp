@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "base/number_pattern.h"
+
 namespace dravio::diag {
 
 float trim15Regime(int period, float previous) {
@@ -18,5 +20,10 @@ double trim15Papillon(std::uint8_t byte) {
 }
 
 double trim15Tension(std::uint8_t byte) { return byte * 0.0628; }
+
+Trim15Texts trim15Texts(const Trim15Reading& r) {
+    return {base::groupedInteger(r.regime, 1), base::fixedDecimals(r.papillon, 1), base::fixedDecimals(r.tension, 1),
+            std::to_string(trim15Shown(r.trimmer))};
+}
 
 }  // namespace dravio::diag

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace dravio::diag {
 
@@ -15,5 +16,19 @@ double trim15Papillon(std::uint8_t byte);
 double trim15Tension(std::uint8_t byte);
 // The trimmer as shown: the raw byte minus 128.
 inline int trim15Shown(int raw) { return raw - 128; }
+
+// One pass of the window's loop.
+struct Trim15Reading {
+    float regime = 0;
+    double papillon = 0;
+    double tension = 0;
+    int trimmer = 0;  // the raw byte
+};
+
+// The texts of lbRPM ("# ##0"), lbTPS and lbVolt ("0.0") and lbTrim.
+struct Trim15Texts {
+    std::string lbRPM, lbTPS, lbVolt, lbTrim;
+};
+Trim15Texts trim15Texts(const Trim15Reading& r);
 
 }  // namespace dravio::diag

@@ -4,8 +4,6 @@
 #include <utility>
 
 #include "base/hex.h"
-#include "base/number_pattern.h"
-#include "diag/trimmer15_values.h"
 
 namespace dravio::diag {
 
@@ -52,17 +50,15 @@ Trim15Reading FrmTrimmer15::pass() {
     const int low = base::HexToByte(line_.send("02", "AA", 1000));
     regime_ = trim15Regime(high * 256 + low, regime_);
     r.regime = regime_;
-    view_.setText("lbRPM", base::groupedInteger(r.regime, 1));
-
     r.papillon = trim15Papillon(base::HexToByte(line_.send("09", "10", 100)));
-    view_.setText("lbTPS", base::fixedDecimals(r.papillon, 1));
-
     r.tension = trim15Tension(base::HexToByte(line_.send("0A", "50", 100)));
-    view_.setText("lbVolt", base::fixedDecimals(r.tension, 1));
-
     trimmer_ = base::HexToByte(line_.send("0F", "81", 100));
     r.trimmer = trimmer_;
-    showTrimmer();
+    const Trim15Texts shown = trim15Texts(r);
+    view_.setText("lbRPM", shown.lbRPM);
+    view_.setText("lbTPS", shown.lbTPS);
+    view_.setText("lbVolt", shown.lbVolt);
+    view_.setText("lbTrim", shown.lbTrim);
     return r;
 }
 

@@ -12,17 +12,10 @@
 
 #include "base/view_state.h"
 #include "diag/onebyte_model.h"
+#include "diag/trimmer15_values.h"
 #include "ecu/cycle_gate.h"
 
 namespace dravio::diag {
-
-// One pass of Cycle15M.
-struct Trim15Reading {
-    float regime = 0;
-    double papillon = 0;
-    double tension = 0;
-    int trimmer = 0;  // the raw byte; shown as trimmer - 128
-};
 
 enum class TrimStart {
     CycleRunning,   // Cycle15M was running: the click only stopped it

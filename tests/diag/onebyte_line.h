@@ -1,39 +1,25 @@
-// Test support: the link on the virtual clock with a simulated one-byte ECU
-// behind a simulated cable, awake at 7812 baud, and the hooks the diagnostic
+// Test support: the link on the virtual clock with a simulated one-byte ECU,
+// awake at 7812 baud behind a simulated cable, and the hooks the diagnostic
 // windows take, wired to it as the program wires them.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <string>
-#include <vector>
-
-#include "base/clock.h"
-#include "base/event_loop.h"
 #include "base/hex.h"
-#include "base/view_state.h"
 #include "diag/onebyte_model.h"
 #include "ecu/cycle_gate.h"
 #include "link/link.h"
-#include "link/trace.h"
-#include "ports/sim_cable.h"
-#include "sim/engine_model.h"
-#include "sim/fault_injection.h"
-#include "sim/kline_device.h"
 #include "sim/onebyte_ecu.h"
 
 namespace dravio::diag::testing {
 
 using namespace std::chrono_literals;
-using base::Clock;
 
 class OneByteLineTest : public ::testing::Test {
 protected:
-    // Builds the simulated ECU; tests that need a scenario call it again.
     void plug(sim::OneByteVariant variant, sim::OneByteScenario scenario = {}) {
         engine.setRunning(false);
-        engine.pinThrottleDeg(10.0);  // between the stops: status bit 0x08 clear
+        engine.pinThrottleDeg(10.0);  // off both stops: status 0x00
         ecu = std::make_unique<sim::OneByteEcu>(variant, engine, std::move(scenario));
         ecu->setFaultPlan(&faults);
         ecu->startAwake();
@@ -45,29 +31,22 @@ protected:
         link.TypeECU = 1;  // a one-byte model: requests go out unframed
         cable.clearEvents();
     }
-
     OneByteHooks hooks() {
-        OneByteHooks h;
-        h.EnvoieRequete = [this](std::string_view r, std::string_view demo, std::int16_t n, std::int16_t ms) {
-            return link.EnvoieRequete(r, demo, n, ms);
-        };
-        h.Attente = [this](double s) { link.Attente(s); };
-        h.EcritTrace = [this](std::string_view t) { trace.EcritTrace(t, false); };
-        h.DoEvents = [this] {
-            loop.pump();
-            if (onEvents) onEvents();
-        };
-        return h;
+        return {[this](std::string_view r, std::string_view demo, std::int16_t n, std::int16_t ms) {
+                    return link.EnvoieRequete(r, demo, n, ms);
+                },
+                [this](double s) { link.Attente(s); },
+                [this](std::string_view t) { trace.EcritTrace(t, false); },
+                {},
+                [this] {
+                    loop.pump();
+                    if (onEvents) onEvents();
+                }};
     }
-
     MainWindowHooks mainHooks() {
-        MainWindowHooks m;
-        m.keepAlive = [this](bool on) { link.Timer_present().setEnabled(on); };
-        m.setEnabled = [this](bool on) { frmparam.setEnabled("frmparam", on); };
-        m.unloadGraph = [this] { ++graphUnloads; };
-        return m;
+        return {[this](bool on) { link.Timer_present().setEnabled(on); },
+                [this](bool on) { frmparam.setEnabled("frmparam", on); }, [this] { ++graphUnloads; }};
     }
-
     // The bytes the tester wrote, as hex text.
     std::string written() const {
         std::string out;
@@ -75,7 +54,7 @@ protected:
         return out;
     }
 
-    base::VirtualClock clock{Clock::TimePoint{} + 1s};
+    base::VirtualClock clock{base::Clock::TimePoint{} + 1s};
     base::EventLoop loop{clock};
     link::Trace trace{clock};
     link::Link link{loop, trace};
@@ -84,8 +63,7 @@ protected:
     sim::Faults faults;
     std::unique_ptr<sim::OneByteEcu> ecu;
     std::unique_ptr<sim::SimCableAdapter> adapter;
-    base::ViewState view;
-    base::ViewState frmparam;
+    base::ViewState view, frmparam;
     ecu::IdleCycleFlags flags;
     std::function<void()> onEvents;
     int graphUnloads = 0;

@@ -26,7 +26,6 @@ TEST(GestionErreur1516, EachRowDecodesItsOwnTableWithTheTypeBit) {
         {6, 0x3D, 0x00, {"Défaut Paramètre Trimmer", "   Au Min", "Erreur Mémoire ROM", "Erreur Mémoire EEPROM",
                          "Erreur Microprocesseur", "Défaut Capteur Tours"}},
         {3, 0xFF, 0xFF, {}},
-        {-1, 0xFF, 0xFF, {}},
         // clang-format on
     };
     for (const auto& c : cases) {

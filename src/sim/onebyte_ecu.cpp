@@ -286,7 +286,7 @@ void OneByteEcu::runTest(KLineOutput& out, Clock::TimePoint end, DiagTest test) 
         }
         engine_.startTest(std::string(diagTestName(test)), busyUntil_);
     }
-    answer(out, busyUntil_, {endByte}, kOneByteCommandBaud);
+    if (scenario_.silentTest != test) answer(out, busyUntil_, {endByte}, kOneByteCommandBaud);
 }
 
 void OneByteEcu::trimmerAdjust(KLineOutput& out, Clock::TimePoint end, std::uint8_t byte) {

@@ -54,6 +54,9 @@ struct OneByteScenario {
 
     // The diagnostic command that ends with 0xEE instead of 0xFF.
     std::optional<DiagTest> failingTest;
+    // The diagnostic command that never sends its end byte (the ECU still
+    // returns to the diagnostic mode once the test's duration is over).
+    std::optional<DiagTest> silentTest;
     // Whether a test command is acknowledged at once by echoing it, before the
     // end-of-test byte. The memory clearing always answers with its end byte.
     bool echoTestCommand = true;

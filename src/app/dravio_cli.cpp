@@ -13,6 +13,7 @@
 
 #include "app/cli_args.h"
 #include "app/cli_decode.h"
+#include "app/cli_mts.h"
 #include "app/cli_session.h"
 #include "base/number_pattern.h"
 #include "ecu/measurement_cycle.h"
@@ -61,6 +62,9 @@ Commands:
         line per cycle with the shown values and the cycle rate, until K
         cycles or Ctrl+C; then close the link as the program does at exit.
         --fast asks engine speed alone (model 4), as the idle graph does.
+  mts HEX...
+        Feed each HEX argument to the MTS stream reader as one read of the
+        port; after each, print AFR1 and AFR2 as the AFR window shows them.
 
 Interfaces (IF):
   sim[:MODEL]          a simulated ECU on a simulated cable (59m, 5am, obd,
@@ -339,6 +343,10 @@ int run(int argc, char** argv) {
     if (command == "init") return commandInit(args, interface);
     if (command == "live") return commandLive(args, interface);
     if (command == "decode") return commandDecode(args);
+    if (command == "mts") {
+        for (const auto& line : mtsLines(args.positionals())) std::cout << line << '\n';
+        return 0;
+    }
     throw UsageError(command.empty() ? "no command given" : "unknown command '" + command + "'");
 }
 

@@ -11,7 +11,10 @@
 #include <vector>
 
 #include "base/clock.h"
+#include "sim/dlp_module.h"
+#include "sim/mts_stream.h"
 #include "sim/pty.h"
+#include "sim/serial_source.h"
 #include "sim/responder.h"
 #include "sim/sniff_log.h"
 
@@ -36,6 +39,11 @@ Plays a simulated ECU on a serial line and logs every byte both ways.
   --log FILE       Sniff log (default ./dravio-sniff.log): one line per byte
                    or burst, seconds since the start, "T>" tester to ECU or
                    "<E" ECU to tester, the bytes in hex.
+  --mts            Be two chained LC-1 wideband controllers instead of an ECU:
+                   an MTS packet every 81.92 ms at 19200 baud, warming up for
+                   10 s, then a slow lambda sweep.
+  --dlp            Be a DLP-IO8 module instead of an ECU (115200 baud): "\"
+                   binary mode, "Z"/"X" read inputs 1 and 2 (2.50 V, 3.00 V).
   --help           Show this text.
 
 On a pseudo-terminal neither breaks nor baud rates travel: a lone 0xF0 byte
@@ -59,6 +67,8 @@ struct Arguments {
     int lenient = -1;  // -1: by line kind
     std::string log = "./dravio-sniff.log";
     bool help = false;
+    bool mts = false;
+    bool dlp = false;
 };
 
 Arguments parse(int argc, char** argv) {
@@ -90,6 +100,10 @@ Arguments parse(int argc, char** argv) {
             a.lenient = 1;
         } else if (word == "--strict") {
             a.lenient = 0;
+        } else if (word == "--mts") {
+            a.mts = true;
+        } else if (word == "--dlp") {
+            a.dlp = true;
         } else if (word == "--log") {
             a.log = value(i, word);
         } else {
@@ -99,6 +113,7 @@ Arguments parse(int argc, char** argv) {
     if (a.help) return a;
     if (a.pty == !a.device.empty()) throw Usage{"give either --pty or --device PATH"};
     if (a.clone && !a.elm) throw Usage{"--clone needs --elm"};
+    if (a.mts + a.dlp + a.elm > 1) throw Usage{"give only one of --mts, --dlp and --elm"};
     return a;
 }
 
@@ -109,8 +124,41 @@ bool watchable(int fd) {
     return S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode) || ::isatty(fd);
 }
 
+// A wideband lambda source in place of the ECU.
+int runSource(const Arguments& a) {
+    namespace sim = dravio::sim;
+    dravio::base::RealClock clock;
+    sim::MtsStream mts(clock.now());
+    mts.playWarmUpThenSweep(std::chrono::seconds(10));
+    sim::DlpModule dlp;
+    dlp.setVolts(0, 2.5f);
+    dlp.setVolts(1, 3.0f);
+    sim::SerialSource& source = a.mts ? static_cast<sim::SerialSource&>(mts) : dlp;
+
+    std::string error;
+    sim::Pty pty;
+    int fd = -1;
+    if (a.pty) {
+        if (!pty.create(error)) {
+            std::cerr << "dravio-responder: " << error << '\n';
+            return 1;
+        }
+        fd = pty.masterFd();
+        std::cout << pty.slavePath() << '\n' << std::flush;
+    } else if ((fd = sim::openDevice(a.device, a.mts ? 19200 : 115200, error)) < 0) {
+        std::cerr << "dravio-responder: " << error << '\n';
+        return 1;
+    }
+    const int stopFd = watchable(STDIN_FILENO) ? STDIN_FILENO : -1;
+    const int status = sim::serveSource(fd, stopFd, source, clock, error);
+    if (!a.pty) ::close(fd);
+    if (status != 0) std::cerr << "dravio-responder: " << error << '\n';
+    return status;
+}
+
 int run(const Arguments& a) {
     namespace sim = dravio::sim;
+    if (a.mts || a.dlp) return runSource(a);
     dravio::base::RealClock clock;
     dravio::base::RealClock::tightenTimerSlack();
     const auto origin = clock.now();

@@ -37,6 +37,23 @@ void MtsStream::setWarmingUp(int index, float percent) { controller(index) = {St
 void MtsStream::setFreeAirCalibration(int index) { controller(index) = {State::FreeAirCalibration, 0}; }
 void MtsStream::setError(int index, int code) { controller(index) = {State::Error, static_cast<float>(code)}; }
 
+void MtsStream::playWarmUpThenSweep(Clock::Duration warmUp) { warmUp_ = warmUp; }
+
+void MtsStream::applyScenario(Clock::Duration sinceStart) {
+    if (!warmUp_) return;
+    const double seconds = std::chrono::duration<double>(sinceStart).count();
+    const double warmUp = std::chrono::duration<double>(*warmUp_).count();
+    for (int i = 0; i < controllers_; ++i) {
+        if (seconds < warmUp) {
+            setWarmingUp(i, static_cast<float>(100.0 * seconds / warmUp));
+        } else {
+            // The second controller lags the first by a quarter turn: two distinct traces.
+            const double phase = (seconds - warmUp) / 8.0 * 2 * 3.14159265358979 + i * 1.5707963;
+            setLambda(i, static_cast<float>(1.0 + 0.15 * std::sin(phase)));
+        }
+    }
+}
+
 std::string MtsStream::packet() const {
     const int words = 2 * controllers_;
     std::string out;
@@ -73,7 +90,10 @@ std::string MtsStream::takeDue(Clock::TimePoint now) {
     // The controller does not wait for a slow reader; only the newest packets matter.
     next_ = std::max(next_, last - kMaxBurst + 1);
     std::string out;
-    for (; next_ <= last; ++next_) out += packet();
+    for (; next_ <= last; ++next_) {
+        applyScenario(std::chrono::duration_cast<Clock::Duration>(kPeriod * next_));
+        out += packet();
+    }
     return out;
 }
 

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "sim/serial_source.h"
@@ -26,6 +27,10 @@ public:
     void setFreeAirCalibration(int index);
     void setError(int index, int code);
 
+    // Bench scenario: both controllers warm up over `warmUp`, then report a
+    // lambda sweeping slowly between 0.85 and 1.15. Set states win until then.
+    void playWarmUpThenSweep(Clock::Duration warmUp);
+
     // One packet as the controllers would send it now.
     std::string packet() const;
 
@@ -39,11 +44,13 @@ private:
         float value = 0;  // lambda, percent or error code by state
     };
     Controller& controller(int index);
+    void applyScenario(Clock::Duration sinceStart);
 
     Clock::TimePoint origin_;
     std::int64_t next_ = 1;  // index of the next packet due
     int controllers_;
     std::array<Controller, 2> state_{};
+    std::optional<Clock::Duration> warmUp_;
 };
 
 }  // namespace dravio::sim

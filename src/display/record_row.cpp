@@ -55,10 +55,12 @@ std::string shownOrZero(const std::string& text) { return text == "--" ? "0" : t
 
 std::vector<std::string> textFields(const ecu::CycleRecord& r, const RecordTexts& texts, RecordLayout layout) {
     std::vector<std::string> fields = {
-        numberText(r.secondes),   numberText(r.Regime),   numberText(r.Papillon),    numberText(r.Injection),
-        numberText(r.AvanceVal),  numberText(r.PressionVal), numberText(r.TempAir),   numberText(r.TempEau),
-        numberText(r.TensionVal), shownOrZero(texts.AFR1), shownOrZero(texts.AFR2),
-        texts.lambdaShown ? base::fixedDecimals(r.LambdaVal, 3) : std::string("0"),
+        numberText(r.secondes),   numberText(r.Regime),
+        numberText(r.Papillon),   numberText(r.Injection),
+        numberText(r.AvanceVal),  numberText(r.PressionVal),
+        numberText(r.TempAir),    numberText(r.TempEau),
+        numberText(r.TensionVal), shownOrZero(texts.AFR1),
+        shownOrZero(texts.AFR2),  texts.lambdaShown ? base::fixedDecimals(r.LambdaVal, 3) : std::string("0"),
     };
     if (layout == RecordLayout::ThrottleSteps) {
         fields.push_back(texts.SteepTPS);

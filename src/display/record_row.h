@@ -20,11 +20,11 @@ enum class RecordLayout {
 
 // What the windows show beside the cycle's record.
 struct RecordTexts {
-    std::string AFR1 = "--";  // lbAFR(0)
-    std::string AFR2 = "--";  // lbAFR(1)
-    bool lambdaShown = false; // lbLambda shows a value, not "--"
-    std::string SteepTPS;     // lbLsbTPS
-    std::string TPSmV;        // lbTPSVolt
+    std::string AFR1 = "--";   // lbAFR(0)
+    std::string AFR2 = "--";   // lbAFR(1)
+    bool lambdaShown = false;  // lbLambda shows a value, not "--"
+    std::string SteepTPS;      // lbLsbTPS
+    std::string TPSmV;         // lbTPSVolt
 };
 
 int columnCount(RecordLayout layout);

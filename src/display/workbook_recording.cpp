@@ -51,8 +51,7 @@ std::string workbookName(const std::tm& now) {
     return "Mesures" + twoDigits(now.tm_hour) + "h" + twoDigits(now.tm_min) + twoDigits(now.tm_sec) + ".xlsx";
 }
 
-WorkbookRecording::WorkbookRecording(std::filesystem::path DossierData, RecordLayout layout,
-                                     base::ViewState& frmparam)
+WorkbookRecording::WorkbookRecording(std::filesystem::path DossierData, RecordLayout layout, base::ViewState& frmparam)
     : DossierData_(std::move(DossierData)), layout_(layout), frmparam_(frmparam) {}
 
 WorkbookRecording::~WorkbookRecording() { close(); }

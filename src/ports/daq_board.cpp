@@ -26,12 +26,18 @@ std::unique_ptr<DaqBoard> openDaqBoard() { return std::make_unique<MissingDaqBoa
 
 float rangeHalfSpan(int range) {
     switch (range) {
-        case kBip5Volts: return 5.0f;
-        case kBip10Volts: return 10.0f;
-        case kBip2Pt5Volts: return 2.5f;
-        case kBip1Volts: return 1.0f;
-        case kBip20Volts: return 20.0f;
-        default: return 0.0f;
+        case kBip5Volts:
+            return 5.0f;
+        case kBip10Volts:
+            return 10.0f;
+        case kBip2Pt5Volts:
+            return 2.5f;
+        case kBip1Volts:
+            return 1.0f;
+        case kBip20Volts:
+            return 20.0f;
+        default:
+            return 0.0f;
     }
 }
 

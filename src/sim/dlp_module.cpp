@@ -6,9 +6,7 @@
 
 namespace dravio::sim {
 
-void DlpModule::setVolts(int input, float volts) {
-    volts_[static_cast<std::size_t>(std::clamp(input, 0, 1))] = volts;
-}
+void DlpModule::setVolts(int input, float volts) { volts_[static_cast<std::size_t>(std::clamp(input, 0, 1))] = volts; }
 
 std::string DlpModule::answer(int input) const {
     const float volts = std::clamp(volts_[static_cast<std::size_t>(input)], 0.0f, 5.0f);

@@ -6,7 +6,7 @@
 namespace dravio::sim {
 namespace {
 
-constexpr int kStoichiometric = 147;  // AFR x 10 for petrol
+constexpr int kStoichiometric = 147;   // AFR x 10 for petrol
 constexpr std::int64_t kMaxBurst = 8;  // packets kept when a reader falls behind
 
 // Function codes of a lambda sub-packet.
@@ -63,7 +63,8 @@ std::string MtsStream::packet() const {
         const Controller& c = state_[static_cast<std::size_t>(i)];
         switch (c.state) {
             case State::Lambda:
-                appendSubPacket(out, kLambdaValid, kStoichiometric, static_cast<int>(std::lround(c.value * 1000 - 500)));
+                appendSubPacket(out, kLambdaValid, kStoichiometric,
+                                static_cast<int>(std::lround(c.value * 1000 - 500)));
                 break;
             case State::WarmingUp:
                 appendSubPacket(out, kWarmingUp, kStoichiometric, static_cast<int>(std::lround(c.value * 10)));

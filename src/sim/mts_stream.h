@@ -22,7 +22,7 @@ public:
     explicit MtsStream(Clock::TimePoint origin, int controllers = 2);
 
     // What controller `index` reports from the next packet on.
-    void setLambda(int index, float lambda);     // lambda 1.0 = stoichiometric (AFR 14.7)
+    void setLambda(int index, float lambda);  // lambda 1.0 = stoichiometric (AFR 14.7)
     void setWarmingUp(int index, float percent);
     void setFreeAirCalibration(int index);
     void setError(int index, int code);

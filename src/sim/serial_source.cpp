@@ -10,7 +10,9 @@
 namespace dravio::sim {
 
 SourceSerialPort::SourceSerialPort(base::Clock& clock, SerialSource& source)
-    : clock_(clock), source_(source), port_([this](std::string_view bytes) { source_.received(clock_.now(), bytes); }) {}
+    : clock_(clock),
+      source_(source),
+      port_([this](std::string_view bytes) { source_.received(clock_.now(), bytes); }) {}
 
 int SourceSerialPort::open() {
     const int status = port_.open();

@@ -39,8 +39,7 @@ TEST(LambdaResponder, MtsControllersWarmingUpOnAPseudoTerminal) {
     base::RealClock clock;
     ports::PosixSerialPort port;
     base::ViewState frmAFR;
-    display::LambdaAcquisition afr(frmAFR, clock, {display::AfrSource::Mts, 1, responder.path(), {}}, &port,
-                                   nullptr);
+    display::LambdaAcquisition afr(frmAFR, clock, {display::AfrSource::Mts, 1, responder.path(), {}}, &port, nullptr);
     afr.chDLP_Click(true);
     ASSERT_TRUE(frmAFR.messages().empty()) << frmAFR.messages()[0].text;
     float percent = 0;

@@ -14,9 +14,9 @@ TEST(GetLambda, AnswersAndTheirLambdaWord) {
     } cases[] = {
         {"84F11061450123D9", 0x0123},  // the two bytes after F110 6145
         {"0084F1106145FFFE00", 0xFFFE},
-        {"84F110614501", 0},           // cut short
-        {"83F1107F2112", 0},           // refused
-        {"", 0},                       // nothing came
+        {"84F110614501", 0},  // cut short
+        {"83F1107F2112", 0},  // refused
+        {"", 0},              // nothing came
     };
     for (const auto& c : cases) {
         std::string asked;
@@ -36,12 +36,12 @@ TEST(GetLambda, AnswersAndTheirLambdaWord) {
 
 TEST(GetLambda, OtherEcusAreNotAsked) {
     bool asked = false;
-    const auto lambda = GetLambda(
-        false, [&](std::string_view, std::string_view, std::int16_t, std::int16_t) {
-            asked = true;
-            return std::string("84F11061450123D9");
-        },
-        {});
+    const auto lambda = GetLambda(false,
+                                  [&](std::string_view, std::string_view, std::int16_t, std::int16_t) {
+                                      asked = true;
+                                      return std::string("84F11061450123D9");
+                                  },
+                                  {});
     EXPECT_EQ(lambda, 0);
     EXPECT_FALSE(asked);
 }

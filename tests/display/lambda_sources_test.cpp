@@ -44,7 +44,8 @@ struct DlpBench {
     sim::DlpModule module;
     sim::SourceSerialPort port{clock, module};
     base::ViewState frmAFR;
-    LambdaConfig config{AfrSource::DlpIo8, 3, {}, {CalibrationLine{}.withSlope(), CalibrationLine{0, 5, 10, 20}.withSlope()}};
+    LambdaConfig config{
+        AfrSource::DlpIo8, 3, {}, {CalibrationLine{}.withSlope(), CalibrationLine{0, 5, 10, 20}.withSlope()}};
     LambdaAcquisition afr{frmAFR, clock, config, &port, nullptr};
 };
 
@@ -70,7 +71,9 @@ TEST(DlpIo8, RawBytesToVolts) {
         std::string answer;
         float volts;
     } cases[] = {
-        {"\x03\xFF", 4.995f}, {std::string("\x00\x00", 2), 0.0f}, {std::string("\x02\x00", 2), 2.5f},
+        {"\x03\xFF", 4.995f},
+        {std::string("\x00\x00", 2), 0.0f},
+        {std::string("\x02\x00", 2), 2.5f},
         {"\x01", 1.25f + 0.0048828f},  // one byte: first and last are the same byte
         {"", 0.0f},                    // nothing within 100 ms
     };

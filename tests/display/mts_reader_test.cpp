@@ -37,16 +37,16 @@ TEST(MtsReader, FunctionCodeTable) {
         float expected;
     };
     const std::vector<Case> cases = {
-        {"43130374", 14.7f},    // F0, AF 147, L 500: lambda 1.0 -> AFR 14.7
-        {"81130374", 14.7f},    // the same in the other form of the first word
-        {"4313022C", 11.76f},   // F0, L 300: lambda 0.8
-        {"47130374", 50.0f},    // F1 O2 level: L / 10
-        {"4B130374", 1.0f},     // F2 free-air calibration: (L + 500) / 1000
-        {"4F130374", 1.0f},     // F3 calibration needed
-        {"53130374", 50.0f},    // F4 warming up: percent
-        {"57130374", 500.0f},   // F5 heater calibration: L
-        {"5B130009", 9.0f},     // F6 error code 9
-        {"5F130374", 50.0f},    // F7 reserved: L / 10
+        {"43130374", 14.7f},   // F0, AF 147, L 500: lambda 1.0 -> AFR 14.7
+        {"81130374", 14.7f},   // the same in the other form of the first word
+        {"4313022C", 11.76f},  // F0, L 300: lambda 0.8
+        {"47130374", 50.0f},   // F1 O2 level: L / 10
+        {"4B130374", 1.0f},    // F2 free-air calibration: (L + 500) / 1000
+        {"4F130374", 1.0f},    // F3 calibration needed
+        {"53130374", 50.0f},   // F4 warming up: percent
+        {"57130374", 500.0f},  // F5 heater calibration: L
+        {"5B130009", 9.0f},    // F6 error code 9
+        {"5F130374", 50.0f},   // F7 reserved: L / 10
     };
     for (const Case& c : cases) {
         MtsReader reader;
@@ -58,7 +58,12 @@ TEST(MtsReader, FunctionCodeTable) {
 TEST(MtsReader, AuxiliaryWordsAreSkippedAndSubPacketsAlternate) {
     // Length 7: lambda, aux, lambda, lambda. The third sub-packet goes to AFR1 again.
     MtsReader reader;
-    reader.LectureMTS(hex("B287" "43130374" "0123" "4313025C" "43130768"));
+    reader.LectureMTS(
+        hex("B287"
+            "43130374"
+            "0123"
+            "4313025C"
+            "43130768"));
     EXPECT_EQ(reader.MTSCompteur, 3);
     EXPECT_EQ(reader.afr1Text(), "22.05");  // L 1000: lambda 1.5 x 14.7
     EXPECT_EQ(reader.afr2Text(), "12.47");  // L 348: lambda 0.848

@@ -26,8 +26,7 @@ std::string cell(const std::string& sheet, const std::string& ref) {
     return std::regex_search(sheet, m, pattern) ? m.str(0) : std::string{};
 }
 
-std::filesystem::path recordTwoRows(const std::filesystem::path& folder, RecordLayout layout,
-                                    base::ViewState& view) {
+std::filesystem::path recordTwoRows(const std::filesystem::path& folder, RecordLayout layout, base::ViewState& view) {
     WorkbookRecording recording(folder, layout, view);
     EXPECT_TRUE(recording.start(at(12, 4, 9, 5, 7)));
     RecordTexts texts;

@@ -60,6 +60,7 @@ bool MtsReader::TrameMTS() {
         // Not a data packet: nothing to show. Dropped whole, so the next pass
         // does not find it again and the stream moves on.
         for (int i = 0; i < packetBytes(longueur_); ++i) buffer_.Readbyte();
+        longueur_ = 0;
         return false;
     }
 
@@ -82,6 +83,9 @@ bool MtsReader::TrameMTS() {
         }
     }
     buffer_.Clear();
+    // No packet waits now: the next one's length is known only from its header.
+    // Keeping this one's would hold a shorter packet back until more bytes came.
+    longueur_ = 0;
     return true;
 }
 

@@ -101,6 +101,13 @@ TEST(MtsReader, GarbageBeforeAHeaderIsDroppedOneByteAtATime) {
     EXPECT_EQ(reader.afr2Text(), "27.20");
 }
 
+TEST(MtsReader, ShorterPacketAfterALongerOneDecodesAtOnce) {
+    MtsReader reader;
+    reader.LectureMTS(hex(kMtsTestPacket));  // 4 words
+    reader.LectureMTS(hex("B28243130374"));  // 2 words, alone in the read
+    EXPECT_EQ(reader.afr1Text(), "14.70");
+}
+
 TEST(MtsReader, HeaderLongerThanTheRingIsTreatedAsGarbage) {
     // 0xB3 0xFD announces 253 words, more than the ring holds.
     EXPECT_EQ(feed({hex("B3FD"), hex(kMtsTestPacket)}).first, "28.20");

@@ -136,6 +136,11 @@ int runSource(const Arguments& a) {
     sim::SerialSource& source = a.mts ? static_cast<sim::SerialSource&>(mts) : dlp;
 
     std::string error;
+    auto log = sim::SniffLog::open(a.log, clock.now(), error);
+    if (!log) {
+        std::cerr << "dravio-responder: " << error << '\n';
+        return 1;
+    }
     sim::Pty pty;
     int fd = -1;
     if (a.pty) {
@@ -150,7 +155,7 @@ int runSource(const Arguments& a) {
         return 1;
     }
     const int stopFd = watchable(STDIN_FILENO) ? STDIN_FILENO : -1;
-    const int status = sim::serveSource(fd, stopFd, source, clock, error);
+    const int status = sim::serveSource(fd, stopFd, source, clock, log.get(), error);
     if (!a.pty) ::close(fd);
     if (status != 0) std::cerr << "dravio-responder: " << error << '\n';
     return status;

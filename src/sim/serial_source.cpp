@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
 namespace dravio::sim {
 
@@ -36,10 +37,14 @@ std::string SourceSerialPort::input() {
     return port_.input();
 }
 
-int serveSource(int fd, int stopFd, SerialSource& source, base::Clock& clock, std::string& error) {
+int serveSource(int fd, int stopFd, SerialSource& source, base::Clock& clock, SniffLog* log, std::string& error) {
     char buffer[4096];
     for (;;) {
-        const std::string due = source.takeDue(clock.now());
+        const auto now = clock.now();
+        const std::string due = source.takeDue(now);
+        if (log != nullptr && !due.empty()) {
+            log->write(now, SniffLog::Direction::EcuToTester, std::vector<std::uint8_t>(due.begin(), due.end()));
+        }
         std::size_t done = 0;
         while (done < due.size()) {
             const ssize_t n = ::write(fd, due.data() + done, due.size() - done);
@@ -73,7 +78,10 @@ int serveSource(int fd, int stopFd, SerialSource& source, base::Clock& clock, st
         if (fds[0].revents & POLLIN) {
             const ssize_t n = ::read(fd, buffer, sizeof buffer);
             if (n > 0) {
-                source.received(clock.now(), std::string_view(buffer, static_cast<std::size_t>(n)));
+                const auto t = clock.now();
+                if (log != nullptr)
+                    log->write(t, SniffLog::Direction::TesterToEcu, std::vector<std::uint8_t>(buffer, buffer + n));
+                source.received(t, std::string_view(buffer, static_cast<std::size_t>(n)));
             } else if (n < 0 && errno != EAGAIN && errno != EINTR && errno != EIO) {
                 error = std::string("read failed: ") + std::strerror(errno);
                 return 1;

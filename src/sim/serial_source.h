@@ -10,6 +10,7 @@
 
 #include "base/clock.h"
 #include "ports/sim_serial_port.h"
+#include "sim/sniff_log.h"
 
 namespace dravio::sim {
 
@@ -54,8 +55,8 @@ private:
     ports::SimSerialPort port_;
 };
 
-// Serves `fd` with `source` until `stopFd` closes (when >= 0) or `fd` fails.
-// Returns 0, or 1 with `error` set.
-int serveSource(int fd, int stopFd, SerialSource& source, base::Clock& clock, std::string& error);
+// Serves `fd` with `source` until `stopFd` closes (when >= 0) or `fd` fails,
+// logging both ways to `log` when given. Returns 0, or 1 with `error` set.
+int serveSource(int fd, int stopFd, SerialSource& source, base::Clock& clock, SniffLog* log, std::string& error);
 
 }  // namespace dravio::sim

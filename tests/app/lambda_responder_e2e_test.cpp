@@ -29,6 +29,7 @@ TEST(LambdaResponder, DlpModuleOnAPseudoTerminal) {
     ASSERT_TRUE(frmAFR.messages().empty()) << frmAFR.messages()[0].text;
     afr.AcquiertLambda(0.15);
     EXPECT_EQ(frmAFR.text("lbVolt0"), "2.500");
+    EXPECT_NE(responder.log().find("5A"), std::string::npos);  // "Z" asked, in the sniff log
     EXPECT_EQ(frmAFR.text("lbAFR0"), "15.000");
     EXPECT_EQ(frmAFR.text("lbVolt1"), "2.998");  // 3 V is count 614 of the 10-bit converter
 }

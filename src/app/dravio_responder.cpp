@@ -11,10 +11,8 @@
 #include <vector>
 
 #include "base/clock.h"
-#include "sim/dlp_module.h"
-#include "sim/mts_stream.h"
+#include "app/responder_lambda.h"
 #include "sim/pty.h"
-#include "sim/serial_source.h"
 #include "sim/responder.h"
 #include "sim/sniff_log.h"
 
@@ -124,46 +122,12 @@ bool watchable(int fd) {
     return S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode) || ::isatty(fd);
 }
 
-// A wideband lambda source in place of the ECU.
-int runSource(const Arguments& a) {
-    namespace sim = dravio::sim;
-    dravio::base::RealClock clock;
-    sim::MtsStream mts(clock.now());
-    mts.playWarmUpThenSweep(std::chrono::seconds(10));
-    sim::DlpModule dlp;
-    dlp.setVolts(0, 2.5f);
-    dlp.setVolts(1, 3.0f);
-    sim::SerialSource& source = a.mts ? static_cast<sim::SerialSource&>(mts) : dlp;
-
-    std::string error;
-    auto log = sim::SniffLog::open(a.log, clock.now(), error);
-    if (!log) {
-        std::cerr << "dravio-responder: " << error << '\n';
-        return 1;
-    }
-    sim::Pty pty;
-    int fd = -1;
-    if (a.pty) {
-        if (!pty.create(error)) {
-            std::cerr << "dravio-responder: " << error << '\n';
-            return 1;
-        }
-        fd = pty.masterFd();
-        std::cout << pty.slavePath() << '\n' << std::flush;
-    } else if ((fd = sim::openDevice(a.device, a.mts ? 19200 : 115200, error)) < 0) {
-        std::cerr << "dravio-responder: " << error << '\n';
-        return 1;
-    }
-    const int stopFd = watchable(STDIN_FILENO) ? STDIN_FILENO : -1;
-    const int status = sim::serveSource(fd, stopFd, source, clock, log.get(), error);
-    if (!a.pty) ::close(fd);
-    if (status != 0) std::cerr << "dravio-responder: " << error << '\n';
-    return status;
-}
-
 int run(const Arguments& a) {
     namespace sim = dravio::sim;
-    if (a.mts || a.dlp) return runSource(a);
+    if (a.mts || a.dlp) {
+        return dravio::app::serveLambdaSource(a.mts, a.pty, a.device, a.log,
+                                              watchable(STDIN_FILENO) ? STDIN_FILENO : -1);
+    }
     dravio::base::RealClock clock;
     dravio::base::RealClock::tightenTimerSlack();
     const auto origin = clock.now();

@@ -9,41 +9,27 @@ namespace {
 
 TEST(GetLambda, AnswersAndTheirLambdaWord) {
     const struct {
-        std::string answer;
+        bool iaw5a;
+        std::string answer, asked;
         std::uint16_t lambda;
     } cases[] = {
-        {"84F11061450123D9", 0x0123},  // the two bytes after F110 6145
-        {"0084F1106145FFFE00", 0xFFFE},
-        {"84F110614501", 0},  // cut short
-        {"83F1107F2112", 0},  // refused
-        {"", 0},              // nothing came
+        {true, "84F11061450123D9", "2145/84F1106147999909/800", 0x0123},  // two bytes after F110 6145
+        {true, "0084F1106145FFFE00", "2145/84F1106147999909/800", 0xFFFE},
+        {true, "84F110614501", "2145/84F1106147999909/800", 0},  // cut short
+        {true, "", "2145/84F1106147999909/800", 0},              // nothing came
+        {false, "84F11061450123D9", "", 0},                      // not a 5AM: not asked
     };
     for (const auto& c : cases) {
         std::string asked;
         double waited = 0;
-        const auto lambda = GetLambda(
-            true,
-            [&](std::string_view requete, std::string_view demo, std::int16_t, std::int16_t delai) {
-                asked = std::string(requete) + "/" + std::string(demo) + "/" + std::to_string(delai);
-                return c.answer;
-            },
-            [&](double s) { waited += s; });
-        EXPECT_EQ(lambda, c.lambda) << c.answer;
-        EXPECT_EQ(asked, "2145/84F1106147999909/800");
-        EXPECT_DOUBLE_EQ(waited, 0.06);
+        const auto exchange = [&](std::string_view req, std::string_view demo, std::int16_t, std::int16_t ms) {
+            asked = std::string(req) + "/" + std::string(demo) + "/" + std::to_string(ms);
+            return c.answer;
+        };
+        EXPECT_EQ(GetLambda(c.iaw5a, exchange, [&](double s) { waited += s; }), c.lambda) << c.answer;
+        EXPECT_EQ(asked, c.asked);
+        EXPECT_DOUBLE_EQ(waited, c.iaw5a ? 0.06 : 0.0);
     }
-}
-
-TEST(GetLambda, OtherEcusAreNotAsked) {
-    bool asked = false;
-    const auto lambda = GetLambda(false,
-                                  [&](std::string_view, std::string_view, std::int16_t, std::int16_t) {
-                                      asked = true;
-                                      return std::string("84F11061450123D9");
-                                  },
-                                  {});
-    EXPECT_EQ(lambda, 0);
-    EXPECT_FALSE(asked);
 }
 
 }  // namespace

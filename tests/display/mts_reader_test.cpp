@@ -55,38 +55,29 @@ TEST(MtsReader, FunctionCodeTable) {
     }
 }
 
-TEST(MtsReader, AuxiliaryWordsAreSkippedAndSubPacketsAlternate) {
-    // Length 7: lambda, aux, lambda, lambda. The third sub-packet goes to AFR1 again.
-    MtsReader reader;
-    reader.LectureMTS(
-        hex("B287"
-            "43130374"
-            "0123"
-            "4313025C"
-            "43130768"));
-    EXPECT_EQ(reader.MTSCompteur, 3);
-    EXPECT_EQ(reader.afr1Text(), "22.05");  // L 1000: lambda 1.5 x 14.7
-    EXPECT_EQ(reader.afr2Text(), "12.47");  // L 348: lambda 0.848
-}
-
-TEST(MtsReader, NonDataPacketIsLeftUndecodedAndTheStreamGoesOn) {
-    MtsReader reader;
-    reader.LectureMTS(hex("A2845313021A53130210"));  // bit 4 of the header clear
-    EXPECT_EQ(reader.afr1Text(), "0.00");
-    EXPECT_EQ(reader.afr2Text(), "0.00");
-    reader.LectureMTS(hex(kMtsTestPacket));
-    EXPECT_EQ(reader.afr1Text(), "28.20");
-}
-
-TEST(MtsReader, IncompletePacketWaitsForTheNextRead) {
-    MtsReader reader;
-    const Bytes packet = hex(kMtsTestPacket);
-    reader.LectureMTS({packet.begin(), packet.end() - 1});
-    EXPECT_EQ(reader.afr1Text(), "0.00");
-    EXPECT_EQ(reader.buffered(), 9);
-    reader.LectureMTS({packet.end() - 1, packet.end()});
-    EXPECT_EQ(reader.afr1Text(), "28.20");
-    EXPECT_EQ(reader.afr2Text(), "27.20");
+TEST(MtsReader, PacketsOfEveryShape) {
+    using Shown = std::pair<std::string, std::string>;
+    const struct {
+        std::vector<std::string> reads;
+        Shown shown;
+    } cases[] = {
+        // Length 7: lambda, auxiliary word, lambda, lambda; the third goes to AFR1 again.
+        {{"B287"
+          "43130374"
+          "0123"
+          "4313025C"
+          "43130768"},
+         {"22.05", "12.47"}},
+        {{"A2845313021A53130210"}, {"0.00", "0.00"}},                    // bit 4 of the header clear: not data
+        {{"A2845313021A53130210", kMtsTestPacket}, {"28.20", "27.20"}},  // and the stream goes on
+        {{kMtsTestPacket, "B28243130374"}, {"14.70", "27.20"}},          // a shorter packet alone in its read
+        {{"B3FD", kMtsTestPacket}, {"28.20", "27.20"}},  // 253 words announced: more than the ring holds
+    };
+    for (const auto& c : cases) {
+        std::vector<Bytes> reads;
+        for (const auto& r : c.reads) reads.push_back(hex(r));
+        EXPECT_EQ(feed(reads), c.shown) << c.reads.front();
+    }
 }
 
 TEST(MtsReader, GarbageBeforeAHeaderIsDroppedOneByteAtATime) {
@@ -101,36 +92,21 @@ TEST(MtsReader, GarbageBeforeAHeaderIsDroppedOneByteAtATime) {
     EXPECT_EQ(reader.afr2Text(), "27.20");
 }
 
-TEST(MtsReader, ShorterPacketAfterALongerOneDecodesAtOnce) {
-    MtsReader reader;
-    reader.LectureMTS(hex(kMtsTestPacket));  // 4 words
-    reader.LectureMTS(hex("B28243130374"));  // 2 words, alone in the read
-    EXPECT_EQ(reader.afr1Text(), "14.70");
-}
-
-TEST(MtsReader, HeaderLongerThanTheRingIsTreatedAsGarbage) {
-    // 0xB3 0xFD announces 253 words, more than the ring holds.
-    EXPECT_EQ(feed({hex("B3FD"), hex(kMtsTestPacket)}).first, "28.20");
-}
-
 TEST(MtsReader, EverySplitOfAStreamDecodesTheSame) {
-    const std::string stream = std::string("00117F20") + kMtsTestPacket + kMtsTestPacket + kMtsTestPacket;
-    const Bytes bytes = hex(stream);
+    const Bytes bytes = hex(std::string("00117F20") + kMtsTestPacket + kMtsTestPacket + kMtsTestPacket);
+    const auto part = [&](std::size_t from, std::size_t to) {
+        return Bytes(bytes.begin() + static_cast<long>(from),
+                     bytes.begin() + static_cast<long>(std::min(to, bytes.size())));
+    };
     for (std::size_t cut = 0; cut <= bytes.size(); ++cut) {
-        const auto shown = feed({{bytes.begin(), bytes.begin() + static_cast<long>(cut)},
-                                 {bytes.begin() + static_cast<long>(cut), bytes.end()}});
-        EXPECT_EQ(shown.first, "28.20") << "cut at " << cut;
-        EXPECT_EQ(shown.second, "27.20") << "cut at " << cut;
+        EXPECT_EQ(feed({part(0, cut), part(cut, bytes.size())}),
+                  std::make_pair(std::string("28.20"), std::string("27.20")))
+            << "cut at " << cut;
     }
     for (std::size_t size = 1; size <= bytes.size(); ++size) {
         std::vector<Bytes> reads;
-        for (std::size_t at = 0; at < bytes.size(); at += size) {
-            reads.emplace_back(bytes.begin() + static_cast<long>(at),
-                               bytes.begin() + static_cast<long>(std::min(at + size, bytes.size())));
-        }
-        const auto shown = feed(reads);
-        EXPECT_EQ(shown.first, "28.20") << "chunks of " << size;
-        EXPECT_EQ(shown.second, "27.20") << "chunks of " << size;
+        for (std::size_t at = 0; at < bytes.size(); at += size) reads.push_back(part(at, at + size));
+        EXPECT_EQ(feed(reads), std::make_pair(std::string("28.20"), std::string("27.20"))) << "chunks of " << size;
     }
 }
 

@@ -13,6 +13,7 @@
 #include "app/cli_args.h"
 #include "app/cli_decode.h"
 #include "app/cli_link.h"
+#include "app/cli_mts.h"
 #include "base/number_pattern.h"
 #include "ecu/measurement_cycle.h"
 #include "link/link.h"
@@ -66,6 +67,9 @@ Commands:
 Models (M): a settings number 0-5 or a name: mm16 (0), mm15 (1), 15rc (2),
   p8 (3), 59m or 5am (4), obd (5). With --interface sim:MODEL the default is
   that model, else 59m.
+  mts HEX...
+        Feed each HEX argument to the MTS stream reader as one read of the
+        port; after each, print AFR1 and AFR2 as the AFR window shows them.
 
 Interfaces (IF):
   sim[:MODEL]          a simulated ECU on a simulated cable (59m, 5am, obd,
@@ -377,6 +381,10 @@ int run(int argc, char** argv) {
     if (command == "init") return commandInit(args, interface);
     if (command == "live") return commandLive(args, interface);
     if (command == "decode") return commandDecode(args);
+    if (command == "mts") {
+        for (const auto& line : mtsLines(args.positionals())) std::cout << line << '\n';
+        return 0;
+    }
     throw UsageError(command.empty() ? "no command given" : "unknown command '" + command + "'");
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/clock.h"
+#include "app/responder_lambda.h"
 #include "sim/pty.h"
 #include "sim/responder.h"
 #include "sim/sniff_log.h"
@@ -36,6 +37,11 @@ Plays a simulated ECU on a serial line and logs every byte both ways.
   --log FILE       Sniff log (default ./dravio-sniff.log): one line per byte
                    or burst, seconds since the start, "T>" tester to ECU or
                    "<E" ECU to tester, the bytes in hex.
+  --mts            Be two chained LC-1 wideband controllers instead of an ECU:
+                   an MTS packet every 81.92 ms at 19200 baud, warming up for
+                   10 s, then a slow lambda sweep.
+  --dlp            Be a DLP-IO8 module instead of an ECU (115200 baud): "\"
+                   binary mode, "Z"/"X" read inputs 1 and 2 (2.50 V, 3.00 V).
   --help           Show this text.
 
 On a pseudo-terminal neither breaks nor baud rates travel: a lone 0xF0 byte
@@ -59,6 +65,8 @@ struct Arguments {
     int lenient = -1;  // -1: by line kind
     std::string log = "./dravio-sniff.log";
     bool help = false;
+    bool mts = false;
+    bool dlp = false;
 };
 
 Arguments parse(int argc, char** argv) {
@@ -90,6 +98,10 @@ Arguments parse(int argc, char** argv) {
             a.lenient = 1;
         } else if (word == "--strict") {
             a.lenient = 0;
+        } else if (word == "--mts") {
+            a.mts = true;
+        } else if (word == "--dlp") {
+            a.dlp = true;
         } else if (word == "--log") {
             a.log = value(i, word);
         } else {
@@ -99,6 +111,7 @@ Arguments parse(int argc, char** argv) {
     if (a.help) return a;
     if (a.pty == !a.device.empty()) throw Usage{"give either --pty or --device PATH"};
     if (a.clone && !a.elm) throw Usage{"--clone needs --elm"};
+    if (a.mts + a.dlp + a.elm > 1) throw Usage{"give only one of --mts, --dlp and --elm"};
     return a;
 }
 
@@ -111,6 +124,10 @@ bool watchable(int fd) {
 
 int run(const Arguments& a) {
     namespace sim = dravio::sim;
+    if (a.mts || a.dlp) {
+        return dravio::app::serveLambdaSource(a.mts, a.pty, a.device, a.log,
+                                              watchable(STDIN_FILENO) ? STDIN_FILENO : -1);
+    }
     dravio::base::RealClock clock;
     dravio::base::RealClock::tightenTimerSlack();
     const auto origin = clock.now();

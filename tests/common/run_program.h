@@ -17,7 +17,10 @@ struct ProgramRun {
 // Runs `command` through the shell with stderr folded into stdout and no input;
 // a program that hangs is killed after `seconds` (status 124).
 inline ProgramRun runProgram(const std::string& command, int seconds = 30) {
-    const std::string limited = "timeout -k 2 " + std::to_string(seconds) + " " + command + " 2>&1 </dev/null";
+    std::string quoted;
+    for (const char c : command) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    const std::string limited =
+        "timeout -k 2 " + std::to_string(seconds) + " sh -c '" + quoted + "' 2>&1 </dev/null";
     FILE* pipe = popen(limited.c_str(), "r");
     if (pipe == nullptr) return {"popen failed", -1};
     std::string out;

@@ -12,6 +12,9 @@
 #include <vector>
 
 #include "app/cli_args.h"
+#include "app/cli_convert.h"
+#include "app/cli_replay.h"
+#include "app/cli_update.h"
 #include "app/cli_decode.h"
 #include "app/cli_session.h"
 #include "base/number_pattern.h"
@@ -322,10 +325,11 @@ int commandLive(CliArgs& args, const std::optional<std::string>& interface) {
 int run(int argc, char** argv) {
     CliArgs args(argc, argv);
     if (args.takeFlag("help") || argc < 2) {
-        std::cout << kUsage;
+        std::cout << kUsage << "\nRecordings and updates:\n  " << kConvertUsage << "  " << kReplayUsage << "  "
+                  << kUpdateUsage;
         return argc < 2 ? 2 : 0;
     }
-    const std::string command = args.takeCommand({"ecu", "header", "interface", "demo-answer", "count"});
+    const std::string command = args.takeCommand({"ecu", "header", "interface", "demo-answer", "count", "server", "speed", "output"});
     const auto interface = args.takeOption("interface");
     if (interface && command != "exchange" && command != "init" && command != "live") {
         throw UsageError("--interface only goes with exchange, init and live");
@@ -339,6 +343,9 @@ int run(int argc, char** argv) {
     if (command == "init") return commandInit(args, interface);
     if (command == "live") return commandLive(args, interface);
     if (command == "decode") return commandDecode(args);
+    if (command == "convert") return commandConvert(args, std::cout, std::cerr);
+    if (command == "replay") return commandReplay(args, std::cout, std::cerr);
+    if (command == "update") return commandUpdate(args, std::cout);
     throw UsageError(command.empty() ? "no command given" : "unknown command '" + command + "'");
 }
 

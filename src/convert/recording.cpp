@@ -56,6 +56,20 @@ std::optional<double> Recording::value(const ReplayRow& row, std::string_view ti
     return row.values[*index];
 }
 
+LiveValues liveValuesOf(const Recording& recording, const ReplayRow& row) {
+    LiveValues v;
+    v.Regime = recording.value(row, "RPM");
+    v.Papillon = recording.value(row, "TPS");
+    v.Injection = recording.value(row, "Injection");
+    v.AvanceVal = recording.value(row, "Advance");
+    v.PressionVal = recording.value(row, "Pressure");
+    v.TempAir = recording.value(row, "AirTemp");
+    v.TempEau = recording.value(row, "EngineTemp");
+    v.TensionVal = recording.value(row, "Voltage");
+    v.LambdaVal = recording.value(row, "Lambda");
+    return v;
+}
+
 Recording parseRecording(std::string_view text) {
     Recording recording;
     const auto problem = [&](std::size_t line, const std::string& why) {

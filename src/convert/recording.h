@@ -38,6 +38,14 @@ struct Recording {
     std::optional<double> value(const ReplayRow& row, std::string_view title) const;
 };
 
+// The values the main window shows, taken from a row by the recording's column
+// titles (Dravio's own: RPM, TPS, Injection, Advance, Pressure, AirTemp,
+// EngineTemp, Voltage, Lambda); empty where the recording has no such column.
+struct LiveValues {
+    std::optional<double> Regime, Papillon, Injection, AvanceVal, PressionVal, TempAir, TempEau, TensionVal, LambdaVal;
+};
+LiveValues liveValuesOf(const Recording& recording, const ReplayRow& row);
+
 inline constexpr std::size_t kMaxProblems = 20;
 // Largest file loadRecording reads.
 inline constexpr std::uintmax_t kMaxRecordingBytes = 256u * 1024 * 1024;

@@ -199,6 +199,7 @@ void UpdateService::installProgram(const std::string& url, const std::string& na
                     fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read |
                         fs::perms::others_exec,
                     ec);
+    if (places_.desktopEntryFolder.empty()) return;
     fs::create_directories(places_.desktopEntryFolder, ec);
     const std::string problem =
         writeFileAtomically(places_.desktopEntryFolder / "dravio.desktop", desktopEntryText(program));
@@ -297,6 +298,31 @@ void UpdateService::Find_Update() {
     } catch (const std::exception& e) {
         message(kUpdateTitle, std::string("Error (") + e.what() + ") in procedure Find_Update of Module W32Comms");
     }
+}
+
+UpdatePlaces updatePlacesFor(const Folders& folders, const fs::path& dataDir, const fs::path& programFolder,
+                             const fs::path& desktopEntryFolder) {
+    UpdatePlaces places;
+    places.DossierDravio = folders.DossierDravio;
+    places.DossierFiles = folders.DossierFiles;
+    places.programFolder = programFolder;
+    const auto installedOrShipped = [&](const fs::path& installed, const fs::path& shipped) {
+        std::error_code ec;
+        return fs::exists(installed, ec) ? installed : shipped;
+    };
+    places.helpReference =
+        installedOrShipped(places.helpFolder() / "index.fr.html", dataDir / "help" / "index.fr.html");
+    places.catalogReference =
+        installedOrShipped(places.catalogFolder() / "lngFrancais.lang", dataDir / "lang" / "lngFrancais.lang");
+    places.desktopEntryFolder = desktopEntryFolder;
+    return places;
+}
+
+fs::path applicationsFolder(const std::optional<std::string>& xdgDataHome, const std::optional<std::string>& home) {
+    if (xdgDataHome && !xdgDataHome->empty() && xdgDataHome->front() == '/')
+        return fs::path(*xdgDataHome) / "applications";
+    if (home && !home->empty()) return fs::path(*home) / ".local" / "share" / "applications";
+    return {};
 }
 
 std::string desktopEntryText(const fs::path& program) {

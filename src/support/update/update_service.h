@@ -11,10 +11,12 @@
 #include <filesystem>
 #include <functional>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "support/catalog.h"
+#include "support/folders.h"
 #include "support/ini_file.h"
 #include "support/update/downloader.h"
 #include "support/update/update_list.h"
@@ -39,6 +41,18 @@ struct UpdatePlaces {
     std::filesystem::path helpFolder() const { return DossierFiles / "help"; }
     std::filesystem::path catalogFolder() const { return DossierFiles / "lang"; }
 };
+
+// The places for these folders: the program folder is the running program's,
+// the references are the installed copies when present, else the shipped ones
+// under `dataDir`.
+UpdatePlaces updatePlacesFor(const Folders& folders, const std::filesystem::path& dataDir,
+                             const std::filesystem::path& programFolder,
+                             const std::filesystem::path& desktopEntryFolder);
+
+// Where desktop entries go: $XDG_DATA_HOME/applications when XDG_DATA_HOME is
+// absolute, else $HOME/.local/share/applications; empty without either.
+std::filesystem::path applicationsFolder(const std::optional<std::string>& xdgDataHome,
+                                         const std::optional<std::string>& home);
 
 // What the check shows. The window shows boxes and the status list; the
 // command line prints.

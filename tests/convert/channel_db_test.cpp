@@ -61,14 +61,5 @@ TEST(ChannelDatabase, PresentMarksAreListedAndCleared) {
     EXPECT_TRUE(db->initChamps().empty());
 }
 
-TEST(ChannelDatabase, AFileThatIsNotADatabaseIsReported) {
-    testing::TempFolder folder;
-    const auto file = folder / kChannelDatabaseFile;
-    testing::writeBytes(file, std::string(4096, 'x'));
-    std::string error;
-    EXPECT_FALSE(ChannelDatabase::open(file, error));
-    EXPECT_NE(error.find(file.string()), std::string::npos) << error;
-}
-
 }  // namespace
 }  // namespace dravio::convert

@@ -32,18 +32,13 @@ inline std::optional<DifTable> readDif(const std::string& text) {
         if (s.size() < 2 || s.front() != '"' || s.back() != '"') return std::nullopt;
         return s.substr(1, s.size() - 2);
     };
-    // Header entries: topic, "vector,value", quoted string.
-    while (i + 2 < lines.size()) {
-        const std::string topic = lines[i];
-        const std::string numbers = lines[i + 1];
-        if (!unquote(lines[i + 2])) return std::nullopt;
-        i += 3;
-        const auto comma = numbers.find(',');
-        if (comma == std::string::npos) return std::nullopt;
-        const int value = std::stoi(numbers.substr(comma + 1));
-        if (topic == "VECTORS") table.vectors = value;
-        if (topic == "TUPLES") table.tuples = value;
-        if (topic == "DATA" || topic == "Data") break;
+    // Header entries (topic, "0,value", quoted string) up to the data.
+    for (bool data = false; !data && i + 2 < lines.size(); i += 3) {
+        const auto comma = lines[i + 1].find(',');
+        if (comma == std::string::npos || !unquote(lines[i + 2])) return std::nullopt;
+        if (lines[i] == "VECTORS") table.vectors = std::stoi(lines[i + 1].substr(comma + 1));
+        if (lines[i] == "TUPLES") table.tuples = std::stoi(lines[i + 1].substr(comma + 1));
+        data = lines[i] == "Data" || lines[i] == "DATA";
     }
     while (i + 1 < lines.size()) {
         const std::string indicator = lines[i];
@@ -52,22 +47,17 @@ inline std::optional<DifTable> readDif(const std::string& text) {
         const auto comma = indicator.find(',');
         if (comma == std::string::npos) return std::nullopt;
         const int type = std::stoi(indicator.substr(0, comma));
-        if (type == -1) {
-            if (value == "BOT") {
-                table.rows.emplace_back();
-            } else if (value == "EOD") {
-                table.ended = true;
-                return table;
-            } else {
-                return std::nullopt;
-            }
-        } else if (type == 0) {
-            if (value != "V" || table.rows.empty()) return std::nullopt;
+        const auto quoted = unquote(value);
+        if (type == -1 && value == "EOD") {
+            table.ended = true;
+            return table;
+        }
+        if (type == -1 && value == "BOT") {
+            table.rows.emplace_back();
+        } else if (type == 0 && value == "V" && !table.rows.empty()) {
             table.rows.back().push_back(std::stod(indicator.substr(comma + 1)));
-        } else if (type == 1) {
-            auto text = unquote(value);
-            if (!text || table.rows.empty()) return std::nullopt;
-            table.rows.back().push_back(*text);
+        } else if (type == 1 && quoted && !table.rows.empty()) {
+            table.rows.back().push_back(*quoted);
         } else {
             return std::nullopt;
         }

@@ -10,29 +10,13 @@ using namespace std::chrono_literals;
 
 TEST(UpdateRules, VersionsSplitAtPointsAndCompare) {
     const ProgramVersion running{2, 1, 3};
-    const struct {
-        const char* text;
-        std::optional<VersionOffer> offer;  // nullopt: not a version (fewer than three parts)
-    } cases[] = {
-        {"3.0", std::nullopt},
-        {"2", std::nullopt},
-        {"", std::nullopt},
-        {"2.1.3", VersionOffer::None},
-        {"2.1.2", VersionOffer::None},
-        {"2.0.9", VersionOffer::None},
-        {"1.9.9", VersionOffer::None},
-        {"2.1.4", VersionOffer::Update},
-        {"2.2.0", VersionOffer::Update},
-        {"3.0.0", VersionOffer::MajorRelease},
-        {"3.0.0.7", VersionOffer::MajorRelease},
-        {"2.x.4", VersionOffer::None},  // "x" reads 0
-    };
-    for (const auto& c : cases) {
-        const auto version = parseVersion(c.text);
-        ASSERT_EQ(version.has_value(), c.offer.has_value()) << c.text;
-        if (version) {
-            EXPECT_EQ(compareVersions(running, *version), *c.offer) << c.text;
-        }
+    // '!' not a version (fewer than three parts), '-' no offer, 'u' an update, 'M' a major release.
+    const std::pair<const char*, char> cases[] = {{"3.0", '!'},   {"2", '!'},     {"", '!'},        {"2.1.3", '-'},
+                                                  {"2.1.2", '-'}, {"2.0.9", '-'}, {"1.9.9", '-'},   {"2.1.4", 'u'},
+                                                  {"2.2.0", 'u'}, {"3.0.0", 'M'}, {"3.0.0.7", 'M'}, {"2.x.4", '-'}};
+    for (const auto& [text, expected] : cases) {
+        const auto version = parseVersion(text);
+        EXPECT_EQ(version ? "-uM"[static_cast<int>(compareVersions(running, *version))] : '!', expected) << text;
     }
 }
 
@@ -45,7 +29,6 @@ TEST(UpdateRules, DatesAndTheFifteenDayRule) {
     }
     EXPECT_FALSE(updateDue("05/03/2026", today));  // 15 days
     EXPECT_TRUE(updateDue("04/03/2026", today));   // 16 days
-    EXPECT_TRUE(updateDue("24/02/2008", today));
     EXPECT_TRUE(updateDue("garbage", today));
 }
 
@@ -66,16 +49,6 @@ TEST(UpdateRules, OnlySafeNamesAndAllowedAddresses) {
           "https://", "file://host/x", "https://a b/", "javascript:alert(1)", ""}) {
         EXPECT_FALSE(allowedUrl(bad)) << bad;
     }
-}
-
-TEST(UpdateRules, KindsByExtension) {
-    EXPECT_EQ(fileKindOf("Dravio.appimage"), FileKind::Program);
-    EXPECT_EQ(fileKindOf("frmparam.fr.HTML"), FileKind::Help);
-    EXPECT_EQ(fileKindOf("lngItaliano.lang"), FileKind::Catalog);
-    EXPECT_EQ(fileKindOf("MaMotoM59.bmp"), FileKind::Picture);
-    EXPECT_EQ(fileKindOf("InstallDravio3xx.zip"), FileKind::Installer);
-    EXPECT_EQ(fileKindOf("Dravio.exe"), FileKind::Unknown);
-    EXPECT_EQ(fileKindOf("lngFrancais.dll"), FileKind::Unknown);
 }
 
 }  // namespace

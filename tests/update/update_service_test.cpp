@@ -149,14 +149,6 @@ TEST_F(UpdateCheck, UnsafeNamesAndWrongChecksumsChangeNothing) {
     list(prefix + "NBlangues=1\n1dll=lngEnglish.lang\nSHA256_lngEnglish.lang=" + *hash + "\n");
     check(true);
     EXPECT_EQ(readBytes(places.catalogFolder() / "lngEnglish.lang"), "101=Dravio EN\n");
-
-    // A program file named with a path is refused before any transfer.
-    list("Version=2.2.0\nURL=x.AppImage\nSoft=../x.AppImage\n");
-    questions.clear();
-    check(true);
-    EXPECT_TRUE(questions.empty());
-    EXPECT_TRUE(saw("Refused file name: ../x.AppImage"));
-    EXPECT_TRUE(fs::is_empty(places.programFolder));
 }
 
 TEST_F(UpdateCheck, NoServerIsQuiet) {

@@ -47,7 +47,6 @@ int commandReplay(CliArgs& args, std::ostream& out, std::ostream& err) {
     if (const auto text = args.takeOption("speed")) speed = parseInt(*text, "--speed");
     const auto words = args.positionals();
     if (words.size() != 1) throw UsageError("replay needs one recording");
-    convert::ReplayPlayer player({});
     std::string error;
     const auto recording = convert::loadRecording(words[0], error);
     if (!recording) {
@@ -64,7 +63,7 @@ int commandReplay(CliArgs& args, std::ostream& out, std::ostream& err) {
     }
     std::vector<double> times;
     for (const auto& row : recording->rows) times.push_back(row.time);
-    player = convert::ReplayPlayer(std::move(times));
+    convert::ReplayPlayer player(std::move(times));
     if (!player.setSpeed(*speed)) throw UsageError("--speed must be 1, 4 or 16");
     auto last = std::chrono::steady_clock::now();
     while (const auto wait = player.dueIn()) {

@@ -1,5 +1,6 @@
 #include "app/cli_update.h"
 
+#include <cstdlib>
 #include <ostream>
 
 #include "support/data_dir.h"

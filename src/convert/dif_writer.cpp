@@ -115,7 +115,8 @@ void writeHeader(std::string& out, const std::vector<Channel>& written, std::siz
     dif.line("TUPLES");
     dif.line("0," + std::to_string(tuples));
     dif.quoted("1" + std::string(6, '2') + std::string(90, '0'));
-    dif.line("Data");
+    // The format's keyword: spreadsheets refuse any other spelling ("Data").
+    dif.line("DATA");
     dif.line("0,0");
     dif.quoted("");
 

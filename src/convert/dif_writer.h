@@ -1,7 +1,7 @@
 // convert: cdConvert, a recording written as a LogWorks DIF file.
 //
 // The file is Windows-1252 text with CR LF line ends (see DESIGN.md): a header
-// (TABLE, VECTORS, TUPLES, Data), eleven LogWorks channel rows and a row of
+// (TABLE, VECTORS, TUPLES, DATA), eleven LogWorks channel rows and a row of
 // channel names, then one row per source line with more than two fields, and
 // "EOD". Column 1 holds the row labels in the channel rows and the value 1 in
 // every data row; columns 2 and on are the source columns after the first.

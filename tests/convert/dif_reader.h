@@ -38,7 +38,7 @@ inline std::optional<DifTable> readDif(const std::string& text) {
         if (comma == std::string::npos || !unquote(lines[i + 2])) return std::nullopt;
         if (lines[i] == "VECTORS") table.vectors = std::stoi(lines[i + 1].substr(comma + 1));
         if (lines[i] == "TUPLES") table.tuples = std::stoi(lines[i + 1].substr(comma + 1));
-        data = lines[i] == "Data" || lines[i] == "DATA";
+        data = lines[i] == "DATA";
     }
     while (i + 1 < lines.size()) {
         const std::string indicator = lines[i];

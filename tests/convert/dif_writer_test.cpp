@@ -41,7 +41,7 @@ TEST(DifWriter, ADravioRecordingReadsBackWithItsChannelsAndValues) {
     ASSERT_TRUE(result.ok) << result.error;
     const std::string bytes = readBytes(target);
     EXPECT_EQ(bytes.rfind("TABLE\r\n0,1\r\n\"EXCEL\"\r\nVECTORS\r\n0,12\r\n\"LMTR\"\r\nTUPLES\r\n0,19\r\n\"1222222" +
-                              std::string(90, '0') + "\"\r\nData\r\n0,0\r\n\"\"\r\n-1,0\r\nBOT\r\n",
+                              std::string(90, '0') + "\"\r\nDATA\r\n0,0\r\n\"\"\r\n-1,0\r\nBOT\r\n",
                           0),
               0u);
     EXPECT_EQ(bytes.substr(bytes.size() - 11), "-1,0\r\nEOD\r\n");

@@ -11,6 +11,9 @@
 #include <vector>
 
 #include "app/cli_args.h"
+#include "app/cli_convert.h"
+#include "app/cli_replay.h"
+#include "app/cli_update.h"
 #include "app/cli_decode.h"
 #include "app/cli_link.h"
 #include "app/cli_mts.h"
@@ -363,11 +366,12 @@ int commandLive(CliArgs& args, const std::optional<std::string>& interface) {
 int run(int argc, char** argv) {
     CliArgs args(argc, argv);
     if (args.takeFlag("help") || argc < 2) {
-        std::cout << kUsage;
+        std::cout << kUsage << "\nRecordings and updates:\n  " << kConvertUsage << "  " << kReplayUsage << "  "
+                  << kUpdateUsage;
         return argc < 2 ? 2 : 0;
     }
-    const std::string command =
-        args.takeCommand({"ecu", "header", "interface", "demo-answer", "count", "length", "timeout"});
+    const std::string command = args.takeCommand(
+        {"ecu", "header", "interface", "demo-answer", "count", "length", "timeout", "server", "speed", "output"});
     const auto interface = args.takeOption("interface");
     if (interface && command != "exchange" && command != "init" && command != "live") {
         throw UsageError("--interface only goes with exchange, init and live");
@@ -385,6 +389,9 @@ int run(int argc, char** argv) {
         for (const auto& line : mtsLines(args.positionals())) std::cout << line << '\n';
         return 0;
     }
+    if (command == "convert") return commandConvert(args, std::cout, std::cerr);
+    if (command == "replay") return commandReplay(args, std::cout, std::cerr);
+    if (command == "update") return commandUpdate(args, std::cout);
     throw UsageError(command.empty() ? "no command given" : "unknown command '" + command + "'");
 }
 

@@ -85,7 +85,7 @@ protected:
         config.environment.home = (root / "home").string();
         config.environment.xdgDocumentsDir = documents().string();
         config.dataDir = dataDir();
-        config.devices = devicesWithoutCable;
+        config.devices = devices;
         config.osName = "TestOS";
         app = std::make_unique<Application>(config, presenter);
         return app->start();
@@ -128,6 +128,7 @@ protected:
     }
 
     std::filesystem::path root;
+    DeviceFactoryMaker devices = devicesWithoutCable;
     RecordingPresenter presenter;
     std::unique_ptr<Application> app;
 };

@@ -15,12 +15,18 @@
 
 #include "gui/graph_window.h"
 #include "gui/map_window.h"
+#include "gui/options_window.h"
 #include "gui/responder_window.h"
 #include "gui/session_controller.h"
 #include "gui/status_window.h"
 #include "gui/traffic_window.h"
 #include "gui_fixture.h"
 #include "link/link.h"
+#include "ports/kline_cable.h"
+#include "ports/serial_port.h"
+#include "responder_process.h"
+#include "support/ini_file.h"
+#include "support/settings_keys.h"
 
 namespace dravio::gui::testing {
 namespace {
@@ -200,6 +206,72 @@ TEST_F(SessionTest, ResponderServesAPseudoTerminalAndStopsWhenClosed) {
     ASSERT_TRUE(responder->running());
     responder->close();
     EXPECT_FALSE(responder->running());
+    quitAndWait();
+}
+
+}  // namespace
+}  // namespace dravio::gui::testing
+
+namespace dravio::gui::testing {
+namespace {
+
+// The machine's devices, with the bench responder's pseudo-terminal as the one
+// USB K-line cable found.
+class PtyAsKLineCable final : public session::DeviceFactory {
+public:
+    explicit PtyAsKLineCable(std::string path) : path_(std::move(path)) {}
+    std::unique_ptr<ports::KLineCable> ftdiCable() override { return real_->ftdiCable(); }
+    std::unique_ptr<ports::KLineCable> ttyCable() override { return real_->ttyCable(); }
+    std::unique_ptr<ports::SerialPort> serialPort() override { return real_->serialPort(); }
+    std::vector<std::string> serialDevices() override { return {path_}; }
+    std::vector<std::string> klineDevices() override { return {path_}; }
+
+private:
+    std::string path_;
+    std::unique_ptr<session::DeviceFactory> real_ = session::realDeviceFactory();
+};
+
+TEST_F(SessionTest, SerialKLineCableOnTheBenchRespondersPseudoTerminalReachesTheEcu) {
+    dravio::testing::ResponderProcess responder({"--model", "59m"});
+    ASSERT_EQ(responder.path().rfind("/dev/", 0), 0U);
+    devices = [path = responder.path()](base::Clock&) { return std::make_unique<PtyAsKLineCable>(path); };
+    writeIni("[ECU]\nType=4\n[Menu]\nauto=0\n");
+    ASSERT_EQ(startApp(), Application::Start::Running);
+    auto& choice = interfaceWindowLoaded();
+    stepAndWait(choice, [&] { choice.findChild<QAbstractButton*>("opType5")->click(); });
+    EXPECT_EQ(choice.findChild<QComboBox*>("cbUSB")->currentText(), qs(responder.path()));
+    QSignalSpy ready(app.get(), &Application::mainWindowReady);
+    choice.findChild<QAbstractButton*>("cdOK")->click();
+    ASSERT_TRUE(ready.wait(5000));
+    auto& main = *app->mainWindow();
+    EXPECT_FALSE(app->modeDemo());
+
+    main.action("MnInit")->trigger();
+    WAIT_FOR(shape1(main) == link::kShape1Green, kLinkTimeoutMs);
+    WAIT_FOR(labelText(main, "lbPanel5").contains("IAW59M"), kLinkTimeoutMs);
+    EXPECT_EQ(support::IniFile(ini()).readString(support::keys::Interface, support::keys::Device, ""),
+              responder.path());
+    quitAndWait();
+}
+
+TEST_F(SessionTest, OptionsThatChangeTheModelTakeTheLinkDownVisibly) {
+    writeIni("[ECU]\nType=4\n[Menu]\nauto=0\n");
+    auto& main = startToMainWindow();
+    main.action("MnInit")->trigger();
+    WAIT_FOR(button(main, "cdparametre").isEnabled(), kLinkTimeoutMs);
+
+    app->openOptions();
+    auto* options = app->optionsWindow();
+    ASSERT_NE(options, nullptr);
+    auto& model = *options->findChild<QComboBox*>("TypeEcu");
+    model.setCurrentText("MM16");
+    emit model.activated(model.currentIndex());
+    options->findChild<QPushButton*>("cdOK")->click();
+
+    WAIT_FOR(button(main, "cdintialisation").isEnabled(), kLinkTimeoutMs);
+    EXPECT_FALSE(button(main, "cdparametre").isEnabled());
+    EXPECT_FALSE(button(main, "CdReInit").isEnabled());
+    WAIT_FOR(shape1(main) == link::kShape1Red, kLinkTimeoutMs);
     quitAndWait();
 }
 

@@ -101,22 +101,6 @@ TEST_F(LinkSessionTest, SimulatedKwpEcuWakesUpAndIdentifiesItself) {
     EXPECT_TRUE(asked.empty());
 }
 
-TEST_F(LinkSessionTest, TrafficReportsBothDirectionsWithTheBaudRate) {
-    build(proto::Model::M59);
-    session->initialise();
-    session->flush();
-    ASSERT_FALSE(traffic.empty());
-    bool sent = false;
-    bool received = false;
-    for (const auto& line : traffic) {
-        sent = sent || (line.find("T>") != std::string::npos && line.find("(10400 bd)") != std::string::npos);
-        received = received || line.find("<E") != std::string::npos || line.find("R<") != std::string::npos ||
-                   line.find("<") != std::string::npos;
-    }
-    EXPECT_TRUE(sent) << traffic.front();
-    EXPECT_TRUE(received);
-}
-
 // The one-byte ECUs start when the rider turns the key after the box; the
 // simulator turns it only once the box was answered with OK.
 TEST_F(LinkSessionTest, OneByteEcuStartsOnlyWhenTheKeyBoxIsAccepted) {

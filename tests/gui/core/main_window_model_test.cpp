@@ -29,17 +29,10 @@ TEST(MainWindowModel, EachChannelSwitchedOffShowsDashesAndDisablesItsLabel) {
             model.SetInitialisation(settings);
             EXPECT_EQ(model.control(c.label).enabled, on);
             EXPECT_EQ(model.control(c.label).caption, on ? "" : "--");
+            if (c.flag == &support::Settings::Potar) {
+                EXPECT_EQ(model.control("frTPS").enabled, on);
+            }
         }
-    }
-}
-
-TEST(MainWindowModel, ThrottleChannelAlsoSwitchesTheConverterFrame) {
-    for (const bool on : {true, false}) {
-        MainWindowModel model;
-        support::Settings settings;
-        settings.Potar = on;
-        model.SetInitialisation(settings);
-        EXPECT_EQ(model.control("frTPS").enabled, on);
     }
 }
 
@@ -118,20 +111,6 @@ TEST(MainWindowModel, FramesShownForEachModel) {
     }
 }
 
-TEST(MainWindowModel, SetInitialisationPaintsTheIndicatorRedAndSetsTooltips) {
-    MainWindowModel model;
-    model.Shape1 = link::kShape1Green;
-    support::Settings settings;
-    model.SetInitialisation(settings);
-    EXPECT_EQ(model.Shape1, link::kShape1Red);
-    for (const char* frame : {"Frair", "Freau", "Fravance", "Frpression", "Frinject", "Frbatterie", "frLambda", "Frgaz"}) {
-        EXPECT_EQ(model.control(frame).toolTip, "Double cliquer pour activer/désactiver") << frame;
-    }
-    EXPECT_EQ(model.control("FrChgTrimmer").toolTip, "Le moteur doit être en marche");
-    EXPECT_EQ(model.control("CdMemorise").toolTip, "Le moteur doit être en marche");
-    EXPECT_EQ(model.control("cdintialisation").toolTip, "15M,16M: Couper le contact, 59/5A:Mettre le contact");
-}
-
 TEST(MainWindowModel, AveragingDepthStaysWithinTheHistory) {
     struct Case {
         int stored, shown;
@@ -197,22 +176,6 @@ TEST(MainWindowModel, TextsWithAnIdComeFromTheCatalog) {
     EXPECT_FALSE(modeDemo);
     EXPECT_FALSE(model.control("mntest").checked);
     EXPECT_EQ(model.control("lbPanel3").caption, "");
-}
-
-TEST(MainWindowModel, CommandsOfLaterWorkStartDisabledAndTheWorkingOnesEnabled) {
-    const MainWindowModel model;
-    for (const char* name : {"cdintialisation", "cdparametre", "cddiag", "CdReInit", "MnInit", "mnparam", "mndiag",
-                             "MnRreInit", "mnMap", "mngraphe", "mnralenti", "mnrepond", "mnIdentification",
-                             "mnConvert", "mnStatuts", "chgraph", "chCSV", "Chenregistre"}) {
-        EXPECT_FALSE(model.control(name).enabled) << name;
-    }
-    for (const char* name : {"cdquitter", "mnquitter", "mnpreferences", "mntest", "mnabout", "mnExploreAide", "mnweb",
-                             "mnmoyplus", "mnmoymoins"}) {
-        EXPECT_TRUE(model.control(name).enabled) << name;
-    }
-    EXPECT_FALSE(model.control("mnTrim15M").visible);
-    EXPECT_FALSE(model.control("Lbtest").visible);
-    EXPECT_THROW(model.control("nothing"), std::out_of_range);
 }
 
 }  // namespace

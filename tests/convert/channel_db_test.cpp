@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "convert/column_rules.h"
 #include "support/temp_folder.h"
 
@@ -12,16 +14,14 @@ TEST(ChannelDatabase, ANewFileHoldsEveryRuleChannelAndKeepsEdits) {
     testing::TempFolder folder;
     const auto file = folder / kChannelDatabaseFile;
     std::string error;
+    Channel edited;
     {
         auto db = ChannelDatabase::open(file, error);
         ASSERT_TRUE(db) << error;
-        const auto rows = db->all();
-        ASSERT_EQ(rows.size(), kColumnRuleCount);
-        EXPECT_EQ(rows[3].name, "TempAir");
-        EXPECT_EQ(rows[3].unit, "deg");
-        EXPECT_EQ(rows[3].Id, 4);
+        ASSERT_EQ(db->all().size(), kColumnRuleCount);
+        EXPECT_EQ(db->all()[3].name, "TempAir");
 
-        Channel edited = *db->channel("RPM");
+        edited = *db->channel("RPM");
         edited.title = "Engine speed";
         edited.unit = "tr/min";
         edited.rangemin = 500;
@@ -36,10 +36,8 @@ TEST(ChannelDatabase, ANewFileHoldsEveryRuleChannelAndKeepsEdits) {
     EXPECT_EQ(db->all().size(), kColumnRuleCount);  // no second set of rows
     const auto rpm = db->channel("RPM");
     ASSERT_TRUE(rpm);
-    EXPECT_EQ(rpm->title, "Engine speed");
-    EXPECT_EQ(rpm->unit, "tr/min");
-    EXPECT_EQ(rpm->rangemin, 500);
-    EXPECT_EQ(rpm->rangemax, 11000);
+    EXPECT_EQ((std::tuple{rpm->title, rpm->unit, rpm->rangemin, rpm->rangemax}),
+              (std::tuple{edited.title, edited.unit, edited.rangemin, edited.rangemax}));
     // The name is a bound value, never SQL text.
     EXPECT_FALSE(db->channel("RPM' or '1'='1"));
 }
@@ -55,8 +53,7 @@ TEST(ChannelDatabase, PresentMarksAreListedAndCleared) {
     EXPECT_FALSE(db->markPresent("Unknown"));
     const auto present = db->initChamps();
     ASSERT_EQ(present.size(), 2u);
-    EXPECT_EQ(present[0].name, "Time");
-    EXPECT_EQ(present[1].name, "Voltage");
+    EXPECT_EQ(present[0].name + "," + present[1].name, "Time,Voltage");
     EXPECT_TRUE(db->ClearDIF());
     EXPECT_TRUE(db->initChamps().empty());
 }

@@ -10,25 +10,10 @@ namespace {
 
 TEST(ColumnRules, TitlesMapToTheFirstMatchingChannel) {
     // A recording as Dravio writes it, then other loggers' titles; "" when no rule matches.
-    const std::pair<const char*, const char*> cases[] = {{"Time", "Time"},
-                                                         {"RPM", "RPM"},
-                                                         {"TPS", "TPS"},
-                                                         {"Injection", "Injection"},
-                                                         {"Advance", "Advance"},
-                                                         {"Pressure", "Pressure"},
-                                                         {"AirTemp", "TempAir"},
-                                                         {"EngineTemp", "TempEngine"},
-                                                         {"Voltage", "Voltage"},
-                                                         {"AFR1", ""},
-                                                         {"Lambda", ""},
-                                                         {"SteepTPS", "SteepTPS"},
-                                                         {"TPSmV", "TPSmV"},
-                                                         {"TimeTick", "Tick"},
-                                                         {"O22 volts", "LambdaO22"},
-                                                         {"AFRLC2", "AFR2"},
-                                                         {"GearGPS", "SpeedGPS"},
-                                                         {"SpeedGPS", ""},
-                                                         {"", ""}};
+    const std::pair<const char*, const char*> cases[] = {
+        {"Time", "Time"},      {"RPM", "RPM"},   {"AirTemp", "TempAir"},  {"EngineTemp", "TempEngine"},
+        {"AFR1", ""},          {"Lambda", ""},   {"SteepTPS", "SteepTPS"}, {"TimeTick", "Tick"},
+        {"O22 volts", "LambdaO22"}, {"AFRLC2", "AFR2"}, {"GearGPS", "SpeedGPS"}, {"SpeedGPS", ""}, {"", ""}};
     for (const auto& [title, channel] : cases) {
         const ColumnRule* rule = RechercheDIF(title);
         EXPECT_EQ(rule ? std::string(rule->name) : std::string(), channel) << title;

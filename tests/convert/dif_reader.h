@@ -8,7 +8,6 @@
 
 namespace dravio::testing {
 
-// A number, or a text when `isText`.
 struct DifCell {
     bool isText = false;
     double number = 0;
@@ -32,14 +31,11 @@ inline std::optional<DifTable> readDif(const std::string& text) {
     }
     DifTable table;
     std::size_t i = 0;
-    const auto unquote = [](const std::string& s) -> std::optional<std::string> {
-        if (s.size() < 2 || s.front() != '"' || s.back() != '"') return std::nullopt;
-        return s.substr(1, s.size() - 2);
-    };
+    const auto quoted = [](const std::string& s) { return s.size() >= 2 && s.front() == '"' && s.back() == '"'; };
     // Header entries (topic, "0,value", quoted string) up to the data.
     for (bool data = false; !data && i + 2 < lines.size(); i += 3) {
         const auto comma = lines[i + 1].find(',');
-        if (comma == std::string::npos || !unquote(lines[i + 2])) return std::nullopt;
+        if (comma == std::string::npos || !quoted(lines[i + 2])) return std::nullopt;
         if (lines[i] == "VECTORS") table.vectors = std::stoi(lines[i + 1].substr(comma + 1));
         if (lines[i] == "TUPLES") table.tuples = std::stoi(lines[i + 1].substr(comma + 1));
         data = lines[i] == "DATA";
@@ -51,10 +47,6 @@ inline std::optional<DifTable> readDif(const std::string& text) {
         const auto comma = indicator.find(',');
         if (comma == std::string::npos) return std::nullopt;
         const int type = std::stoi(indicator.substr(0, comma));
-        const std::string text = value.size() >= 2 && value.front() == '"' && value.back() == '"'
-                                     ? value.substr(1, value.size() - 2)
-                                     : std::string();
-        const bool quoted = !text.empty() || value == "\"\"";
         if (type == -1 && value == "EOD") {
             table.ended = true;
             return table;
@@ -63,8 +55,8 @@ inline std::optional<DifTable> readDif(const std::string& text) {
             table.rows.emplace_back();
         } else if (type == 0 && value == "V" && !table.rows.empty()) {
             table.rows.back().push_back({false, std::stod(indicator.substr(comma + 1)), {}});
-        } else if (type == 1 && quoted && !table.rows.empty()) {
-            table.rows.back().push_back({true, 0, text});
+        } else if (type == 1 && quoted(value) && !table.rows.empty()) {
+            table.rows.back().push_back({true, 0, value.substr(1, value.size() - 2)});
         } else {
             return std::nullopt;
         }

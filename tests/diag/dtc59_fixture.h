@@ -1,6 +1,5 @@
-// Test support for the diagnostic windows: a link on the virtual clock, a simulated
-// K-line for a simulated ECU, the French catalogs with their fault texts, and a
-// record of every request, trace line and keep-alive switch.
+// Test support: a link on the virtual clock, a simulated K-line, the French catalogs,
+// and a record of every request, trace line and keep-alive switch.
 #pragma once
 
 #include <chrono>

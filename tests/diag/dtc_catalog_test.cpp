@@ -4,7 +4,6 @@
 #include <fstream>
 #include <set>
 
-#include "../support/temp_folder.h"
 #include "support/language.h"
 
 namespace dravio::diag {
@@ -34,12 +33,6 @@ TEST(DtcCatalogs, LanguageSelectionMergesTheFaultTexts) {
     const auto english = support::selectLanguage("English", DRAVIO_SOURCE_DATA_DIR);
     EXPECT_EQ(english.catalog.GetResourceString(10201, "  "), "Injector Circuit Malfunction - Cylinder 1");
     EXPECT_EQ(english.catalog.GetResourceString(524, ""), "Fault number ");
-    // French needs no main catalog, but its fault texts are read.
-    testing::TempFolder dir;
-    std::filesystem::create_directories(dir / "lang");
-    std::ofstream(dir / "lang" / "lngFrancais.dtc.lang") << "10335=Capteur vilebrequin\n";
-    EXPECT_EQ(support::selectLanguage("Francais", dir.path()).catalog.GetResourceString(10335, "  "),
-              "Capteur vilebrequin");
 }
 
 }  // namespace

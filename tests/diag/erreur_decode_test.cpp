@@ -33,24 +33,5 @@ TEST(GestionErreur1516, EachRowDecodesItsOwnTableWithTheTypeBit) {
     }
 }
 
-TEST(StatusByte, LinesAndShownValue) {
-    const struct {
-        std::uint8_t status;
-        const char* shown;
-        Lines lines;
-    } cases[] = {
-        // clang-format off
-        {0x00, "00", {"Moteur arrêté", "Papillon en position intermédiaire / TPS medium"}},
-        {0x05, "5", {"Habilitation Stepper OK", "Moteur arrêté", "Papillon en position intermédiaire / TPS medium"}},
-        {0x8B, "8B", {"Habilitation Stepper OK", "Moteur en marche", "Papillon au maxi ou mini / TPS max or min",
-                      "Test Stepper en action"}},
-        // clang-format on
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(statusValueText(c.status), c.shown);
-        EXPECT_EQ(statusLines(c.status), c.lines) << c.shown;
-    }
-}
-
 }  // namespace
 }  // namespace dravio::diag

@@ -1,6 +1,5 @@
-// Test support: the link on the virtual clock with a simulated one-byte ECU,
-// awake at 7812 baud behind a simulated cable, and the hooks the diagnostic
-// windows take, wired to it as the program wires them.
+// Test support: a simulated one-byte ECU awake behind a simulated cable, and the
+// diagnostic windows' hooks wired to it as the program wires them.
 #pragma once
 
 #include <gtest/gtest.h>

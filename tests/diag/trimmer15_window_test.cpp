@@ -14,20 +14,6 @@ namespace {
 using namespace std::chrono_literals;
 using Lines = std::vector<std::string>;
 
-TEST(Trim15Values, EngineSpeedThrottleAndBattery) {
-    const struct {
-        int period;
-        float previous, regime;
-    } speeds[] = {{0xA0AA, 0, 360}, {4113, 0, 3640}, {1500, 0, 10000}, {1499, 0, 0}, {0, 1230, 1230}};
-    for (const auto& s : speeds) EXPECT_FLOAT_EQ(trim15Regime(s.period, s.previous), s.regime) << s.period;
-    const struct {
-        std::uint8_t byte;
-        const char* shown;
-    } throttles[] = {{0x10, "1.5"}, {169, "29.8"}, {170, "30.0"}, {255, "90.0"}, {7, "0.0"}};
-    for (const auto& t : throttles) EXPECT_EQ(base::fixedDecimals(trim15Papillon(t.byte), 1), t.shown) << int(t.byte);
-    EXPECT_NEAR(trim15Papillon(170), 29.986, 1e-9);  // the second formula
-}
-
 TEST(Trim15Loop, HighByteFFTakesTheLastHighByteAndSilenceReadsZero) {
     base::ViewState view, frmparam;
     ecu::IdleCycleFlags flags;
@@ -92,23 +78,6 @@ TEST_F(Trimmer15Test, ChangeStepsAndStoresWithTheEngineRunning) {
     w.cdFin_Click();
     EXPECT_TRUE(link.Timer_present().enabled());
     EXPECT_TRUE(frmparam.enabled("cddiag"));
-}
-
-TEST_F(Trimmer15Test, UnacknowledgedStoreEndsNormallyAfterItsTimeOuts) {
-    plug(sim::OneByteVariant::MM15);
-    FrmTrimmer15& w = window();
-    ASSERT_EQ(w.cdAA_Click(), TrimStart::Ready);
-    w.cdTrim_Click(1);
-    EXPECT_EQ(view["shStatut"].backColour, kBlue);
-    faults.dropNextAnswers(2);
-    const auto t0 = clock.now();
-    w.cdSave_Click();
-    EXPECT_EQ(w.saveEchoed(), (std::array<bool, 2>{false, false}));
-    EXPECT_GE(clock.now() - t0, 4700ms);
-    EXPECT_LT(clock.now() - t0, 5s);
-    EXPECT_EQ(view["shStatut"].backColour, kYellow);
-    EXPECT_EQ(w.log().back(), "Save passed, only if Motor was ON");
-    EXPECT_EQ(view.text("lbTrim"), "1");  // the ECU took the store all the same
 }
 
 TEST_F(Trimmer15Test, RefusalsAndFailures) {

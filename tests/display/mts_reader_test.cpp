@@ -11,10 +11,12 @@ namespace dravio::display {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using Shown = std::pair<std::string, std::string>;
+const Shown kTestPacketShows{"28.20", "27.20"};  // the two warm-up percentages
 
 Bytes hex(const std::string& text) { return proto::fromHex(text); }
 
-std::pair<std::string, std::string> feed(const std::vector<Bytes>& reads) {
+Shown feed(const std::vector<Bytes>& reads) {
     MtsReader reader;
     for (const Bytes& read : reads) reader.LectureMTS(read);
     return {reader.afr1Text(), reader.afr2Text()};
@@ -23,55 +25,37 @@ std::pair<std::string, std::string> feed(const std::vector<Bytes>& reads) {
 TEST(MtsReader, TestPacketShowsTheTwoWarmUpPercentages) {
     MtsReader reader;
     reader.LectureMTS(hex(kMtsTestPacket));
-    EXPECT_EQ(reader.afr1Text(), "28.20");
-    EXPECT_EQ(reader.afr2Text(), "27.20");
+    EXPECT_EQ((Shown{reader.afr1Text(), reader.afr2Text()}), kTestPacketShows);
     EXPECT_EQ(reader.MTSCompteur, 2);
     EXPECT_EQ(reader.buffered(), 0);
 }
 
-// Function code, multiplier and lambda word of one sub-packet, in both forms of
-// its first word, with the value each code gives.
-TEST(MtsReader, FunctionCodeTable) {
-    struct Case {
-        std::string subPacket;
-        float expected;
+// One sub-packet per function code (lambda word 500 unless said), in both forms of its first word.
+TEST(MtsReader, FunctionCodes) {
+    const std::pair<const char*, float> cases[] = {
+        {"43130374", 14.7f},  {"81130374", 14.7f}, {"4313022C", 11.76f},  // F0: lambda 1.0, other form, 0.8
+        {"47130374", 50.0f},  {"4B130374", 1.0f},  {"4F130374", 1.0f},    // O2 level, free-air, calibration
+        {"53130374", 50.0f},  {"57130374", 500.f}, {"5B130009", 9.0f},    // warming, heater, error code 9
+        {"5F130374", 50.0f},                                             // reserved
     };
-    const std::vector<Case> cases = {
-        {"43130374", 14.7f},   // F0, AF 147, L 500: lambda 1.0 -> AFR 14.7
-        {"81130374", 14.7f},   // the same in the other form of the first word
-        {"4313022C", 11.76f},  // F0, L 300: lambda 0.8
-        {"47130374", 50.0f},   // F1 O2 level: L / 10
-        {"4B130374", 1.0f},    // F2 free-air calibration: (L + 500) / 1000
-        {"4F130374", 1.0f},    // F3 calibration needed
-        {"53130374", 50.0f},   // F4 warming up: percent
-        {"57130374", 500.0f},  // F5 heater calibration: L
-        {"5B130009", 9.0f},    // F6 error code 9
-        {"5F130374", 50.0f},   // F7 reserved: L / 10
-    };
-    for (const Case& c : cases) {
+    for (const auto& [subPacket, expected] : cases) {
         MtsReader reader;
-        reader.LectureMTS(hex("B282" + c.subPacket));
-        EXPECT_NEAR(reader.AFR1, c.expected, 0.01f) << c.subPacket;
+        reader.LectureMTS(hex(std::string("B282") + subPacket));
+        EXPECT_NEAR(reader.AFR1, expected, 0.01f) << subPacket;
     }
 }
 
 TEST(MtsReader, PacketsOfEveryShape) {
-    using Shown = std::pair<std::string, std::string>;
     const struct {
         std::vector<std::string> reads;
         Shown shown;
     } cases[] = {
         // Length 7: lambda, auxiliary word, lambda, lambda; the third goes to AFR1 again.
-        {{"B287"
-          "43130374"
-          "0123"
-          "4313025C"
-          "43130768"},
-         {"22.05", "12.47"}},
-        {{"A2845313021A53130210"}, {"0.00", "0.00"}},                    // bit 4 of the header clear: not data
-        {{"A2845313021A53130210", kMtsTestPacket}, {"28.20", "27.20"}},  // and the stream goes on
-        {{kMtsTestPacket, "B28243130374"}, {"14.70", "27.20"}},          // a shorter packet alone in its read
-        {{"B3FD", kMtsTestPacket}, {"28.20", "27.20"}},  // 253 words announced: more than the ring holds
+        {{"B287431303740123" "4313025C43130768"}, {"22.05", "12.47"}},
+        {{"A2845313021A53130210"}, {"0.00", "0.00"}},                  // bit 4 of the header clear: not data
+        {{"A2845313021A53130210", kMtsTestPacket}, kTestPacketShows},  // and the stream goes on
+        {{kMtsTestPacket, "B28243130374"}, {"14.70", "27.20"}},        // a shorter packet alone in its read
+        {{"B3FD", kMtsTestPacket}, kTestPacketShows},  // 253 words announced: more than the ring holds
     };
     for (const auto& c : cases) {
         std::vector<Bytes> reads;
@@ -88,8 +72,7 @@ TEST(MtsReader, GarbageBeforeAHeaderIsDroppedOneByteAtATime) {
     reader.LectureMTS(hex("05"));
     EXPECT_EQ(reader.buffered(), 1);  // 0xB2 dropped, 0x05 waits for a partner
     reader.LectureMTS(hex(kMtsTestPacket));
-    EXPECT_EQ(reader.afr1Text(), "28.20");
-    EXPECT_EQ(reader.afr2Text(), "27.20");
+    EXPECT_EQ((Shown{reader.afr1Text(), reader.afr2Text()}), kTestPacketShows);
 }
 
 TEST(MtsReader, EverySplitOfAStreamDecodesTheSame) {
@@ -98,15 +81,12 @@ TEST(MtsReader, EverySplitOfAStreamDecodesTheSame) {
         return Bytes(bytes.begin() + static_cast<long>(from),
                      bytes.begin() + static_cast<long>(std::min(to, bytes.size())));
     };
-    for (std::size_t cut = 0; cut <= bytes.size(); ++cut) {
-        EXPECT_EQ(feed({part(0, cut), part(cut, bytes.size())}),
-                  std::make_pair(std::string("28.20"), std::string("27.20")))
-            << "cut at " << cut;
-    }
+    for (std::size_t cut = 0; cut <= bytes.size(); ++cut)
+        EXPECT_EQ(feed({part(0, cut), part(cut, bytes.size())}), kTestPacketShows) << "cut at " << cut;
     for (std::size_t size = 1; size <= bytes.size(); ++size) {
         std::vector<Bytes> reads;
         for (std::size_t at = 0; at < bytes.size(); at += size) reads.push_back(part(at, at + size));
-        EXPECT_EQ(feed(reads), std::make_pair(std::string("28.20"), std::string("27.20"))) << "chunks of " << size;
+        EXPECT_EQ(feed(reads), kTestPacketShows) << "chunks of " << size;
     }
 }
 

@@ -2,19 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cmath>
-#include <filesystem>
-#include <fstream>
-#include <functional>
-#include <map>
 
-#include "base/clock.h"
-#include "base/event_loop.h"
-#include "proto/hex.h"
-#include "base/view_state.h"
-#include "link/trace.h"
-#include "ports/sim_cable.h"
+#include "link/line_bench.h"
 #include "scripted_ecu.h"
 
 namespace dravio::link {
@@ -25,8 +15,7 @@ using base::Clock;
 using ports::SimCable;
 
 // A line peer whose behaviour each test writes as lambdas.
-class LambdaPeer : public ports::SimPeer {
-public:
+struct LambdaPeer : ports::SimPeer {
     std::function<void(SimCable&, Clock::TimePoint, std::uint8_t, std::uint32_t)> onByte;
     std::function<void(SimCable&, Clock::TimePoint, bool)> onLine;
     void onTesterByte(SimCable& line, Clock::TimePoint end, std::uint8_t byte, std::uint32_t baud) override {
@@ -37,102 +26,53 @@ public:
     }
 };
 
-class InitLiaisonTest : public ::testing::Test {
-protected:
-    InitLiaisonTest() {
-        cable.open("Dravio simulated K-line");
-        cable.setPeer(&peer);
-        link.setCable(&cable);
-        link.TypeECU = proto::Model::M59;
-    }
-
-    LinkInitialisation make() {
-        return LinkInitialisation(
-            link, view,
-            {[this](const std::string& key, int def) { return ecu.count(key) ? std::stoi(ecu[key]) : def; },
-             [this](const std::string& key, const std::string& value) {
-                 ecu[key] = value;
-                 writes.push_back(key + "=" + value);
-             }},
-            channels);
-    }
-
-    // Start of every break pulse (line low) with its width in ms.
+// The initialisation on a simulated line with a peer written as lambdas.
+struct Bench : testing::LineBench {
+    Bench() { cable.setPeer(&peer); }
+    LinkInitialisation make() { return LinkInitialisation(link, view, memory(), channels); }
+    // Start and width in ms of every break pulse (line low).
     std::vector<std::pair<double, double>> pulses() const {
         std::vector<std::pair<double, double>> out;
-        Clock::TimePoint low{};
-        bool isLow = false;
+        std::optional<Clock::TimePoint> low;
         for (const auto& e : cable.events()) {
-            if (e.op == SimCable::Op::BreakOn && !isLow) {
-                low = e.t;
-                isLow = true;
-            } else if (e.op == SimCable::Op::BreakOff && isLow) {
-                out.emplace_back(base::millisecondsSince(Clock::TimePoint{}, low),
-                                 base::millisecondsSince(low, e.t));
-                isLow = false;
-            }
+            if (e.op == SimCable::Op::BreakOn && !low) low = e.t;
+            if (e.op != SimCable::Op::BreakOff || !low) continue;
+            out.emplace_back(base::millisecondsSince(Clock::TimePoint{}, *low), base::millisecondsSince(*low, e.t));
+            low.reset();
         }
         return out;
     }
-
-    std::vector<std::string> traceWith(const std::string& prefix) const {
-        std::vector<std::string> out;
-        for (const auto& line : seen) {
-            if (line.rfind(prefix, 0) == 0) out.push_back(line);
-        }
-        return out;
+    // An ECU that answers StartCommunication (and nothing else) from attempt `from` on.
+    void answerStartCommunicationFrom(int from, const char* answer = "83F110C1EF8FC3") {
+        peer.onByte = [from, answer, pending = std::string(), attempts = 0](
+                          SimCable& line, Clock::TimePoint end, std::uint8_t byte, std::uint32_t baud) mutable {
+            pending = (pending + proto::ByteToHex(byte)).substr(pending.size() >= 10 ? 2 : 0);
+            if (pending != "8110F18103" || ++attempts < from) return;
+            for (const auto b : proto::fromHex(answer)) line.sendFromPeer(end + 25ms, b, baud);
+        };
     }
 
-    base::VirtualClock clock;
-    base::EventLoop loop{clock};
-    Trace trace{clock};
-    Link link{loop, trace};
-    SimCable cable{clock};
     LambdaPeer peer;
-    base::ViewState view;
-    InitChannels channels;
-    std::map<std::string, std::string> ecu;
-    std::vector<std::string> writes;
-    std::vector<std::string> seen;
 };
 
-// An ECU that answers StartCommunication (and nothing else) from attempt `from` on.
-void answerStartCommunication(LambdaPeer& peer, int from, int* attempts) {
-    auto pending = std::make_shared<std::string>();
-    peer.onByte = [pending, from, attempts](SimCable& line, Clock::TimePoint end, std::uint8_t byte, std::uint32_t baud) {
-        *pending += proto::ByteToHex(byte);
-        if (pending->size() > 10) pending->erase(0, pending->size() - 10);
-        if (*pending == "8110F18103") {
-            pending->clear();
-            if (++*attempts < from) return;
-            for (const auto b : proto::fromHex("83F110C1EF8FC3")) line.sendFromPeer(end + 25ms, b, baud);
-        }
-    };
-}
+class InitLiaisonTest : public ::testing::Test, public Bench {};
 
 TEST_F(InitLiaisonTest, ModeFollowsTheAttemptCounterFromEachStartingMode) {
-    const struct { int start; std::vector<int> modes; } cases[] = {
-        {0, {0, 1, 2, 0, 1}},
-        {2, {2, 0, 1, 2, 0}},
-        {3, {3, 0, 1, 2, 0}},
-        {4, {4, 2, 0, 1, 2}},
-    };
-    for (const auto& c : cases) {
-        std::vector<int> got;
-        int mode = c.start;
-        got.push_back(mode);
+    const std::pair<int, std::vector<int>> cases[] = {
+        {0, {0, 1, 2, 0, 1}}, {2, {2, 0, 1, 2, 0}}, {3, {3, 0, 1, 2, 0}}, {4, {4, 2, 0, 1, 2}}};
+    for (const auto& [start, modes] : cases) {
+        std::vector<int> got{start};
+        int mode = start;
         for (int attempt = 1; attempt <= 40; ++attempt) {
-            const int next = LinkInitialisation::nextMode(mode, attempt);
-            if (attempt % 10 == 0) got.push_back(next);
-            mode = next;
+            mode = LinkInitialisation::nextMode(mode, attempt);
+            if (attempt % 10 == 0) got.push_back(mode);
         }
-        EXPECT_EQ(got, c.modes) << "Init = " << c.start;
+        EXPECT_EQ(got, modes) << "Init = " << start;
     }
 }
 
-TEST_F(InitLiaisonTest, FortyFailuresGiveTheMessageAndResetTheMemory) {
-    trace.setOnLine([this](std::string_view line) { seen.emplace_back(line); });
-    ecu["Init"] = "2";
+TEST_F(InitLiaisonTest, FortyFailuresWithTheirPulsesGiveTheMessageAndResetTheMemory) {
+    ecu["Init"] = "0";
     link.Timer_present().setInterval(2500ms);
     link.Timer_present().setEnabled(true);
     auto init = make();
@@ -143,69 +83,65 @@ TEST_F(InitLiaisonTest, FortyFailuresGiveTheMessageAndResetTheMemory) {
     ASSERT_EQ(view.messages().size(), 1u);
     EXPECT_EQ(view.messages()[0].text, "Pas de réponse de l'ECU ! Vérifiez les connexions");
     EXPECT_EQ(view.messages()[0].title, "Fatal erreur");
-    EXPECT_EQ(traceWith("Init = "), (std::vector<std::string>{"Init = 2", "Init = 0", "Init = 1", "Init = 2",
-                                                              "Init = 0"}));
-    EXPECT_FALSE(view.visible("ProgressBar1"));
-    EXPECT_FALSE(view.visible("Lbtest"));
+    EXPECT_EQ(traceWith("Init = "),
+              (std::vector<std::string>{"Init = 0", "Init = 1", "Init = 2", "Init = 0", "Init = 1"}));
     EXPECT_EQ(view["ProgressBar1"].value, 40);
     // Each failure says which step failed: here the ECU never answered.
     EXPECT_EQ(traceWith("Echec init : l'ECU ne répond pas").size(), 40u);
-}
-
-TEST_F(InitLiaisonTest, ModeZeroPulsesFollowTheAttemptCounter) {
-    auto init = make();
-    init.InitLiaison();
+    // Fast-initialisation pulses follow the attempt counter.
     const auto got = pulses();
     ASSERT_GE(got.size(), 9u);
     const double expected[] = {23, 21, 24, 20, 25, 19, 22, 23, 21};
     for (std::size_t i = 0; i < 9; ++i) EXPECT_NEAR(got[i].second, expected[i], 1e-6) << "attempt " << i + 1;
-    // After the pulse the line stays high as long again before StartCommunication.
+    // After the pulse the line stays high as long again, then 6 ms before the first byte.
     const auto firstWrite = cable.writes().front().t;
     EXPECT_NEAR(base::millisecondsSince(Clock::TimePoint{}, firstWrite) - (got[0].first + 2 * 23), 6.0, 1e-6);
 }
 
 TEST_F(InitLiaisonTest, FiveBaudAddressIsSentAsBitRunsAndTheKeyByteAnswered) {
     ecu["Init"] = "2";
-    std::vector<std::pair<Clock::TimePoint, std::uint8_t>> heard;
-    bool answered = false;
-    peer.onLine = [&](SimCable& line, Clock::TimePoint t, bool low) {
-        // The stop bit: the ECU answers 0x55 and the key bytes at 10400 baud.
-        if (!low && !answered && !cable.events().empty()) {
-            const auto& events = cable.events();
-            int lows = 0;
-            for (const auto& e : events) lows += e.op == SimCable::Op::BreakOn;
-            if (lows == 3) {
-                answered = true;
-                for (const std::uint8_t b : {0x55, 0xEF, 0x8F}) line.sendFromPeer(t + 20ms, b, 10400);
-            }
-        }
+    std::vector<std::uint8_t> heard;
+    peer.onLine = [&, answered = false](SimCable& line, Clock::TimePoint t, bool low) mutable {
+        // At the stop bit the ECU answers 0x55 and the key bytes at 10400 baud.
+        int lows = 0;
+        for (const auto& e : cable.events()) lows += e.op == SimCable::Op::BreakOn;
+        if (low || answered || lows != 3) return;
+        answered = true;
+        for (const std::uint8_t b : {0x55, 0xEF, 0x8F}) line.sendFromPeer(t + 20ms, b, 10400);
     };
-    peer.onByte = [&](SimCable&, Clock::TimePoint end, std::uint8_t byte, std::uint32_t) { heard.emplace_back(end, byte); };
-    auto init = make();
-    init.InitLiaison();
-
-    // 0x10 at 200 ms a bit: start bit with the four low zero bits, one bit high, three low, then the stop bit.
-    const auto got = pulses();
-    ASSERT_GE(got.size(), 2u);
-    EXPECT_DOUBLE_EQ(got[0].second, 1000.0);
-    EXPECT_DOUBLE_EQ(got[1].second, 600.0);
-    EXPECT_DOUBLE_EQ(got[1].first - got[0].first, 1200.0);
-
+    peer.onByte = [&](SimCable&, Clock::TimePoint, std::uint8_t byte, std::uint32_t) { heard.push_back(byte); };
+    make().InitLiaison();
     // 0x70 = 0xFF - 0x8F leaves 32 ms after the key bytes were read.
     ASSERT_FALSE(heard.empty());
-    EXPECT_EQ(heard[0].second, 0x70);
-    std::vector<double> reads;
-    for (const auto& e : cable.events()) {
-        if (e.op == SimCable::Op::Read && e.value == 3) reads.push_back(base::millisecondsSince(Clock::TimePoint{}, e.t));
+    EXPECT_EQ(heard[0], 0x70);
+    std::optional<Clock::TimePoint> read;
+    for (const auto& e : cable.events())
+        if (e.op == SimCable::Op::Read && e.value == 3 && !read) read = e.t;
+    ASSERT_TRUE(read);
+    EXPECT_NEAR(base::millisecondsSince(*read, cable.writes().front().t), 32.0, 1e-6);
+}
+
+TEST(Baud5Set, BitRunsOfTheThreeAddresses) {
+    // Bits low, high, low ... at 200 ms a bit, up to the stop bit.
+    const std::pair<int, std::vector<long>> cases[] = {
+        {0x10, {5, 1, 3}}, {0x11, {1, 1, 3, 1, 3}}, {0x33, {1, 2, 2, 2, 2}}};
+    for (const auto& [address, expected] : cases) {
+        Bench b;
+        b.make().Baud5Set(0.2, address);
+        const auto got = b.pulses();
+        std::vector<long> runs;
+        for (std::size_t i = 0; i < got.size(); ++i) {
+            if (i > 0) runs.push_back(std::lround((got[i].first - got[i - 1].first - got[i - 1].second) / 200));
+            runs.push_back(std::lround(got[i].second / 200));
+        }
+        EXPECT_EQ(runs, expected) << std::hex << address;
+        EXPECT_EQ(b.cable.events().back().op, SimCable::Op::BreakOff);
     }
-    ASSERT_FALSE(reads.empty());
-    const double sentAt = base::millisecondsSince(Clock::TimePoint{}, cable.writes().front().t);
-    EXPECT_NEAR(sentAt - reads.front(), 32.0, 1e-6);
 }
 
 TEST_F(InitLiaisonTest, SuccessOnTheLastAttemptShowsNoMessageAndKeepsTheKeepAlive) {
-    int attempts = 0;
-    answerStartCommunication(peer, 40, &attempts);
+    answerStartCommunicationFrom(40);
+    channels.MoteurPP = true;
     link.Timer_present().setInterval(2500ms);
     auto init = make();
     EXPECT_TRUE(init.InitLiaison());
@@ -215,6 +151,10 @@ TEST_F(InitLiaisonTest, SuccessOnTheLastAttemptShowsNoMessageAndKeepsTheKeepAliv
     EXPECT_EQ(init.mode(), 1);
     EXPECT_EQ(ecu["Init"], "1");
     EXPECT_EQ(ecu["InitB"], "200");
+    // Without the IAW5A identification the stepper motor is hidden.
+    EXPECT_EQ(init.identification(), "");
+    EXPECT_FALSE(view.visible("frMoteurPP"));
+    EXPECT_FALSE(channels.MoteurPP);
 }
 
 TEST_F(InitLiaisonTest, SuccessRemembersTheModeAndReadsTheIdentification) {
@@ -222,10 +162,8 @@ TEST_F(InitLiaisonTest, SuccessRemembersTheModeAndReadsTheIdentification) {
     cable.setPeer(&scripted);
     scripted.answers["8110F18103"] = "83F110C1EF8FC3";
     scripted.ignoreFirst["8110F18103"] = 2;
-    const std::string ident = "IAW5AMHW010";
-    std::string data;
-    for (char c : ident) data += proto::ByteToHex(c);
-    const std::string frame = "8F" "F110" "5A92" + data + "2020";
+    const std::string frame =
+        "8FF1105A92" + proto::toHex({'I', 'A', 'W', '5', 'A', 'M', 'H', 'W', '0', '1', '0'}) + "2020";
     scripted.answers["8210F11A92" + proto::CalculChecksum("8210F11A92")] = frame + proto::CalculChecksum(frame);
     channels.MoteurPP = true;
     channels.Lambda = false;
@@ -233,38 +171,12 @@ TEST_F(InitLiaisonTest, SuccessRemembersTheModeAndReadsTheIdentification) {
     EXPECT_TRUE(init.InitLiaison());
     EXPECT_EQ(init.attempts(), 3);
     EXPECT_EQ(writes, (std::vector<std::string>{"Init=0", "Init=0", "Chrono=24"}));
-    EXPECT_EQ(init.identification(), ident);
-    EXPECT_EQ(view.text("lbPanel5"), ident);
-    EXPECT_TRUE(view.visible("frMoteurPP"));
+    EXPECT_EQ(view.text("lbPanel5"), "IAW5AMHW010");
     EXPECT_TRUE(view.enabled("cdMoteurPP"));
     EXPECT_FALSE(view.enabled("lbLambda"));
     // AccessTimingParameters went out with the tester address 0x01, then it is back to 0xF1.
-    std::string sent;
-    for (const auto& e : cable.writes()) sent += proto::ByteToHex(static_cast<int>(e.value));
-    EXPECT_NE(sent.find("871001830300FF00FF00"), std::string::npos) << sent;
+    EXPECT_NE(written().find("871001830300FF00FF00"), std::string::npos) << written();
     EXPECT_EQ(link.EnteteRequete, "10F1");
-}
-
-TEST_F(InitLiaisonTest, AnIdentificationWithoutIaw5aHidesTheStepperMotor) {
-    link.ModeDemo = true;
-    channels.MoteurPP = true;
-    ecu["Init"] = "3";
-    auto init = make();
-    EXPECT_TRUE(init.InitLiaison());
-    EXPECT_EQ(init.attempts(), 1);
-    // The demonstration identification is a 5AM.
-    EXPECT_EQ(view.text("lbPanel5"), "IAW5AMHW010");
-    EXPECT_TRUE(channels.MoteurPP);
-
-    link.ModeDemo = false;
-    int attempts = 0;
-    answerStartCommunication(peer, 1, &attempts);
-    auto other = make();
-    EXPECT_TRUE(other.InitLiaison());
-    EXPECT_EQ(other.identification(), "");
-    EXPECT_FALSE(view.visible("frMoteurPP"));
-    EXPECT_FALSE(view.enabled("cdMoteurPP"));
-    EXPECT_FALSE(channels.MoteurPP);
 }
 
 TEST_F(InitLiaisonTest, SingleAttemptModesEndAtOnceWithoutAMessage) {
@@ -280,79 +192,10 @@ TEST_F(InitLiaisonTest, SingleAttemptModesEndAtOnceWithoutAMessage) {
 }
 
 TEST_F(InitLiaisonTest, StartCommunicationEchoedBackCountsAsSuccess) {
-    // An ECU (or an adapter) that repeats the request frame after the echo.
-    auto pending = std::make_shared<std::string>();
-    peer.onByte = [pending](SimCable& line, Clock::TimePoint end, std::uint8_t byte, std::uint32_t baud) {
-        *pending += proto::ByteToHex(byte);
-        if (*pending == "8110F18103") {
-            pending->clear();
-            for (const auto b : proto::fromHex("8110F18103")) line.sendFromPeer(end + 25ms, b, baud);
-        }
-        if (pending->size() >= 10) pending->clear();
-    };
+    answerStartCommunicationFrom(1, "8110F18103");  // an ECU or adapter repeating the request
     ecu["Init"] = "5";
-    auto init = make();
-    EXPECT_TRUE(init.InitLiaison());
+    EXPECT_TRUE(make().InitLiaison());
     EXPECT_EQ(ecu["Init"], "1");
-}
-
-TEST_F(InitLiaisonTest, TheTraceFileIsRenamedOnceTheLinkIsUp) {
-    const auto dir = std::filesystem::temp_directory_path() / "dravio-init-trace";
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    trace.openFile(dir / "dravio7.log");
-    trace.EcritTrace("Version : Dravio", true);
-    link.ModeDemo = true;
-    ecu["Init"] = "5";
-    auto init = make();
-    init.setTraceFiles({dir, 7});
-    EXPECT_TRUE(init.InitLiaison());
-    trace.EcritTrace("apres", true);
-    trace.closeFile();
-    EXPECT_FALSE(std::filesystem::exists(dir / "dravio7.log"));
-    std::ifstream in(dir / "dravioOK7.log");
-    std::string first, last, line;
-    std::getline(in, first);
-    while (std::getline(in, line)) last = line;
-    EXPECT_EQ(first, "0.000: Version : Dravio");
-    EXPECT_EQ(last.substr(last.find(':')), ": apres");
-    std::filesystem::remove_all(dir);
-}
-
-TEST(Baud5Set, BitRunsOfTheThreeAddresses) {
-    const struct { int address; std::vector<std::pair<bool, int>> runs; } cases[] = {
-        {0x10, {{true, 5}, {false, 1}, {true, 3}}},
-        {0x11, {{true, 1}, {false, 1}, {true, 3}, {false, 1}, {true, 3}}},
-        {0x33, {{true, 1}, {false, 2}, {true, 2}, {false, 2}, {true, 2}}},
-    };
-    for (const auto& c : cases) {
-        base::VirtualClock clock;
-        base::EventLoop loop{clock};
-        Trace trace{clock};
-        Link link{loop, trace};
-        SimCable cable{clock};
-        cable.open("Dravio simulated K-line");
-        link.setCable(&cable);
-        base::ViewState view;
-        InitChannels channels;
-        LinkInitialisation init(link, view, {}, channels);
-        init.Baud5Set(0.2, c.address);
-        // Merge consecutive events of the same level into runs of 200 ms bits.
-        std::vector<std::pair<bool, int>> runs;
-        const auto& events = cable.events();
-        ASSERT_EQ(events.front().op, SimCable::Op::Open);
-        for (std::size_t i = 2; i < events.size(); ++i) {
-            const bool low = events[i - 1].op == SimCable::Op::BreakOn;
-            const int bits = static_cast<int>(std::llround(base::millisecondsSince(events[i - 1].t, events[i].t) / 200.0));
-            if (!runs.empty() && runs.back().first == low) {
-                runs.back().second += bits;
-            } else {
-                runs.emplace_back(low, bits);
-            }
-        }
-        EXPECT_EQ(runs, c.runs) << std::hex << c.address;
-        EXPECT_EQ(events.back().op, SimCable::Op::BreakOff);
-    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "proto/models.h"
 #include "proto/request_table.h"
@@ -11,12 +12,7 @@ namespace dravio::proto {
 namespace {
 
 TEST(Framing, RequestBecomesLineTextPerModel) {
-    const struct {
-        const char* request;
-        Model model;
-        const char* header;
-        const char* line;
-    } cases[] = {
+    const std::tuple<const char*, Model, const char*, const char*> cases[] = {
         {"81", Model::M59, "10F1", "8110F18103"},
         {"2130", Model::M59, "10F1", "8210F12130D4"},
         {"830300FF00FF00", Model::M59, "10F1", "8710F1830300FF00FF000C"},
@@ -28,10 +24,9 @@ TEST(Framing, RequestBecomesLineTextPerModel) {
         {"0A", Model::RC15, "10F1", "0A"},
         {"0A", Model::MM16, "10F1", "0A"},
         {"AA", Model::P8, "10F1", "AA"},
-        {"00", Model::RC15, "10F1", ""},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(frameRequest(c.request, c.model, c.header), c.line) << c.request;
+        {"00", Model::RC15, "10F1", ""}};
+    for (const auto& [request, model, header, line] : cases) {
+        EXPECT_EQ(frameRequest(request, model, header), line) << request;
     }
 }
 
@@ -46,20 +41,16 @@ TEST(Framing, LongestRequestFitsTheFormatByteAndLongerIsRefused) {
     for (const char* bad : {"", "ABC", "2G30"}) EXPECT_TRUE(requestProblem(bad, Model::M59).has_value()) << bad;
 }
 
-TEST(Models, SettingsNumbersAndNamesMapToOneRowEach) {
+TEST(Models, SettingsNumbersAndNamesMapToOneRowEachAndOnlyKwpModelsHaveRequests) {
+    const RequestTable table;
     for (const auto& row : modelTable()) {
         EXPECT_EQ(modelFromIndex(modelIndex(row.model)), row.model);
         EXPECT_EQ(modelFromCliName(row.cliName), row.model);
+        EXPECT_EQ(table.request(Slot::ReqRegime, row.model).empty(), row.family == Family::OneByte);
     }
     EXPECT_EQ(modelFromCliName("5AM"), Model::M59);
     for (int spare : {-1, 6, 7, 99}) EXPECT_FALSE(modelFromIndex(spare).has_value()) << spare;
     EXPECT_FALSE(modelFromCliName("m59").has_value());
-    // Only the KWP2000 models have request-table entries.
-    const RequestTable table;
-    for (const auto& row : modelTable()) {
-        EXPECT_EQ(table.request(Slot::ReqRegime, row.model).empty(), row.family == Family::OneByte);
-    }
-    EXPECT_EQ(InitModeles().name(Model::Obd), "");
 }
 
 }  // namespace

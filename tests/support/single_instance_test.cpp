@@ -52,10 +52,7 @@ TEST(SingleInstance, ReleasedWhenTheHolderIsDestroyedAndAnUnopenableFileIsAnErro
         EXPECT_EQ(SingleInstance(dir / "dravio.lock").tryAcquire(), SingleInstance::Result::AlreadyRunning);
     }
     EXPECT_EQ(SingleInstance(dir / "dravio.lock").tryAcquire(), SingleInstance::Result::Acquired);
-
-    SingleInstance lock(dir / "no-such-folder" / "dravio.lock");
-    EXPECT_EQ(lock.tryAcquire(), SingleInstance::Result::Error);
-    EXPECT_NE(lock.error().find("no-such-folder"), std::string::npos);
+    EXPECT_EQ(SingleInstance(dir / "no-such-folder" / "dravio.lock").tryAcquire(), SingleInstance::Result::Error);
 }
 
 }  // namespace

@@ -11,23 +11,6 @@ using testing::readBytes;
 using testing::TempFolder;
 using testing::writeBytes;
 
-TEST(WindowPositions, DefaultsOfEveryWindow) {
-    TempFolder dir;
-    IniFile ini(dir / "ecu.ini");
-    struct Case {
-        WindowId window;
-        WindowPosition expected;
-    };
-    const Case cases[] = {
-        {WindowId::Param, {0, 0, {}, {}}},       {WindowId::Graph, {1000, 6000, 6825, 7635}},
-        {WindowId::Trace, {3500, 8500, {}, {}}}, {WindowId::Statuts, {1000, 6000, {}, {}}},
-        {WindowId::AFR, {7000, 0, {}, {}}},      {WindowId::Inter, {0, 8000, {}, {}}},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(readPosition(ini, c.window), c.expected) << windowKeys(c.window).top;
-    }
-}
-
 TEST(WindowPositions, WritesItsKeysLeftFirstAndReadsThemBack) {
     TempFolder dir;
     IniFile ini(dir / "ecu.ini");
@@ -49,18 +32,6 @@ TEST(WindowPositions, MainWindowNeverOpensAtANegativePlace) {
     IniFile ini(dir / "ecu.ini");
     EXPECT_EQ(readPosition(ini, WindowId::Param), (WindowPosition{0, 0, {}, {}}));
     EXPECT_EQ(readPosition(ini, WindowId::Trace).top, -300);
-}
-
-TEST(WindowPositions, TwipsAndPixelsAt15TwipsPerPixel) {
-    struct Case {
-        int twips, pixels;
-    };
-    for (Case c : {Case{0, 0}, Case{15, 1}, Case{3500, 233}, Case{8500, 567}, Case{7, 0}, Case{8, 1}, Case{-22, -1},
-                   Case{-23, -2}}) {
-        EXPECT_EQ(twipsToPixels(c.twips), c.pixels) << c.twips;
-    }
-    EXPECT_EQ(pixelsToTwips(233), 3495);
-    EXPECT_EQ(pixelsToTwips(-4), -60);
 }
 
 }  // namespace

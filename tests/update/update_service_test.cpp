@@ -100,7 +100,6 @@ TEST_F(UpdateCheck, YesInstallsTheProgramAndItsDesktopEntry) {
     EXPECT_NE(fs::status(program).permissions() & fs::perms::owner_exec, fs::perms::none);
     const std::string entry = readBytes(places.desktopEntryFolder / "dravio.desktop");
     EXPECT_NE(entry.find("Exec=\"" + program.string() + "\""), std::string::npos) << entry;
-    EXPECT_NE(entry.find("Comment=Raccourci vers Dravio"), std::string::npos);
 }
 
 TEST_F(UpdateCheck, ANewerCatalogDateInstallsTheCatalogs) {
@@ -117,9 +116,7 @@ TEST_F(UpdateCheck, ANewerCatalogDateInstallsTheCatalogs) {
     check(false);
     EXPECT_EQ(readBytes(places.catalogFolder() / "lngEnglish.lang"), "101=Dravio EN\n");
     EXPECT_EQ(readBytes(places.catalogFolder() / "lngDeutsch.lang"), "101=Dravio DE\n");
-    EXPECT_TRUE(saw("lngDeutsch.langDownLoad, OK "));
     EXPECT_FALSE(fs::exists(places.DossierFiles / "lngEnglish.lang"));  // moved to its place
-    EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(UpdateCheck, UnsafeNamesAndWrongChecksumsChangeNothing) {

@@ -120,62 +120,6 @@ TEST_F(SessionTest, DemonstrationInitialiseMeasureGraphMapStopQuit) {
     quitAndWait();
 }
 
-TEST_F(SessionTest, SimulatedKwpEcuIdentifiesItselfAndIdlesWhileMeasured) {
-    writeIni("[Interface]\nType=4\n[ECU]\nType=4\n[Menu]\nauto=0\n");
-    auto& main = startToMainWindow();
-    ASSERT_FALSE(app->modeDemo());
-
-    button(main, "cdintialisation").click();
-    WAIT_FOR(labelText(main, "lbPanel5").contains("IAW59M"), kLinkTimeoutMs);
-    WAIT_EQ(shape1(main), link::kShape1Green, kLinkTimeoutMs);
-    WAIT_FOR(button(main, "cdparametre").isEnabled(), kLinkTimeoutMs);
-    // The wake-up that worked is remembered in the settings file.
-    WAIT_FOR(support::IniFile(ini()).hasKey("ECU", "Init"), 5000);
-
-    // The traffic console shows the bytes of the wake-up and identification.
-    main.action("mnTrafic")->trigger();
-    auto* traffic = app->session()->trafficWindow();
-    ASSERT_NE(traffic, nullptr);
-    EXPECT_TRUE(traffic->isVisible());
-    WAIT_FOR(traffic->lineCount() > 0, 5000);
-    EXPECT_TRUE(traffic->list().toPlainText().contains("(10400 bd)"));
-    traffic->findChild<QPushButton*>("cdEffacer")->click();
-    EXPECT_EQ(traffic->lineCount(), 0);
-
-    button(main, "cdparametre").click();
-    WAIT_FOR(rpm(main) >= 1000 && rpm(main) <= 1700, kLinkTimeoutMs)
-        << labelText(main, "Rmp").toStdString() << " " << button(main, "cdparametre").text().toStdString() << " "
-        << main.windowTitle().toStdString();
-    WAIT_FOR(traffic->lineCount() > 0, 5000);
-
-    // The status window of the 59M fills while its box is checked.
-    auto* statusBox = main.findChild<QCheckBox*>("chStatutSonde");
-    ASSERT_TRUE(statusBox->isVisible());
-    statusBox->click();
-    auto* status = app->session()->statusWindow();
-    ASSERT_NE(status, nullptr);
-    WAIT_FOR(status->findChild<QLineEdit*>("txStatutMotor")->text() == "Engine ON", kLinkTimeoutMs);
-    WAIT_FOR(status->findChild<QFrame*>("shNeutral")->property("bgr").isValid(), kLinkTimeoutMs);
-
-    // Quitting while measuring stops the cycle first, then closes the link.
-    quitAndWait();
-    EXPECT_FALSE(app->linkThread().running());
-}
-
-TEST_F(SessionTest, SimulatedOneByteEcuStartsAfterTheKeyBox) {
-    writeIni("[Interface]\nType=4\n[ECU]\nType=1\n[Menu]\nauto=0\n");
-    auto& main = startToMainWindow();
-    button(main, "cdintialisation").click();
-    WAIT_EQ(shape1(main), link::kShape1Green, kLinkTimeoutMs);
-    WAIT_FOR(button(main, "cdparametre").isEnabled(), kLinkTimeoutMs);
-    ASSERT_FALSE(presenter.messages.empty());
-    EXPECT_EQ(presenter.messages.front().title, "Attention/Caution");
-    EXPECT_TRUE(presenter.messages.front().text.contains("Turn KEY ON after check OK"));
-    EXPECT_EQ(labelText(main, "lbPanel5"), "MM15");
-    EXPECT_TRUE(button(main, "CdReInit").isEnabled());
-    quitAndWait();
-}
-
 TEST_F(SessionTest, ResponderServesAPseudoTerminalAndStopsWhenClosed) {
     auto& main = startToMainWindow();
     main.action("mnrepond")->trigger();

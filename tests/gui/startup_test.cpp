@@ -94,22 +94,6 @@ TEST_F(AppTest, AnUnknownLanguageFallsBackToFrench) {
     EXPECT_EQ(labelText(main, "lbPanel2"), qs(catalog("Francais").GetResourceString(137, "Attente")));
 }
 
-TEST_F(AppTest, ChoosingTheSeventhPortStoresPortSeven) {
-    ASSERT_EQ(startApp(), Application::Start::Running);
-    auto& window = interfaceWindowLoaded();
-    stepAndWait(window, [&] { window.findChild<QRadioButton*>("opType3")->click(); });
-    auto* port = window.findChild<QComboBox*>("cbport");
-    EXPECT_TRUE(port->isVisible());
-    EXPECT_EQ(port->count(), 25);
-    EXPECT_EQ(port->itemText(24), "Com25");
-    EXPECT_EQ(port->currentText(), "Com:1");
-    EXPECT_TRUE(window.findChild<QGroupBox*>("FrBT")->isVisibleTo(&window));
-
-    stepAndWait(window, [&] { emit port->activated(6); });
-    EXPECT_EQ(port->currentText(), "Com7");
-    EXPECT_EQ(support::IniFile(ini()).readInt(keys::Interface, keys::PORT, -1), 7);
-}
-
 TEST_F(AppTest, ElmInterfaceShowsItsPortInTheStatusAndLeavesDemonstration) {
     writeIni("[Interface]\nType=3\nPORT=4\n");
     ASSERT_EQ(startApp(), Application::Start::Running);

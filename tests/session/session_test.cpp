@@ -79,28 +79,6 @@ protected:
     int graphFrames = 0;
 };
 
-int shownRpm(const std::string& text) {
-    std::string digits;
-    for (const char c : text) {
-        if (c >= '0' && c <= '9') digits.push_back(c);
-    }
-    return digits.empty() ? -1 : std::stoi(digits);
-}
-
-TEST_F(LinkSessionTest, SimulatedKwpEcuWakesUpAndIdentifiesItself) {
-    build(proto::Model::M59);
-    session->initialise();
-    EXPECT_TRUE(session->linkUp());
-    EXPECT_EQ(link.Shape1(), link::kShape1Green);
-    ASSERT_TRUE(shown["lbPanel5"].text.has_value());
-    EXPECT_NE(shown["lbPanel5"].text->find("IAW59M"), std::string::npos) << *shown["lbPanel5"].text;
-    EXPECT_EQ(shown["cdparametre"].enabled, true);
-    EXPECT_EQ(shown["cdintialisation"].enabled, false);
-    // The wake-up mode that worked is remembered for the next start.
-    EXPECT_EQ(ecuKeys.count("Init"), 1U);
-    EXPECT_TRUE(asked.empty());
-}
-
 // The one-byte ECUs start when the rider turns the key after the box; the
 // simulator turns it only once the box was answered with OK.
 TEST_F(LinkSessionTest, OneByteEcuStartsOnlyWhenTheKeyBoxIsAccepted) {
@@ -133,24 +111,6 @@ TEST_F(LinkSessionTest, OneByteEcuStartsOnlyWhenTheKeyBoxIsAccepted) {
             EXPECT_EQ(shown["lbPanel5"].text, std::string(proto::InitModeles().name(c.model)));
         }
     }
-}
-
-TEST_F(LinkSessionTest, MeasuringTheSimulatedEcuShowsItsIdleSpeed) {
-    build(proto::Model::M59);
-    session->initialise();
-    ASSERT_TRUE(session->linkUp());
-    measure(6);
-    ASSERT_GE(rmp.size(), 6U);
-    int nearIdle = 0;
-    for (const auto& text : rmp) {
-        const int value = shownRpm(text);
-        if (value >= 1000 && value <= 1700) ++nearIdle;
-    }
-    EXPECT_GE(nearIdle, 3) << rmp.back();
-    EXPECT_FALSE(session->measuring());
-    ASSERT_TRUE(shown["cdparametre"].text.has_value());
-    EXPECT_EQ(*shown["cdparametre"].text, "Paramètres - F3");
-    ASSERT_TRUE(shown["frmparam"].text.has_value());
 }
 
 TEST_F(LinkSessionTest, GraphFramesComeWhileTheGraphBoxIsChecked) {

@@ -19,6 +19,7 @@
 #include "link/trace.h"
 #include "ports/sim_cable.h"
 #include "sim/kline_device.h"
+#include "twin/sim_cable_adapter.h"
 #include "sim/kwp_ecu.h"
 
 namespace {
@@ -54,7 +55,7 @@ void BM_Cycle(benchmark::State& state, bool fast) {
         options.startAwake = true;
         dravio::sim::KwpEcu ecu(dravio::sim::KwpScenario::m59(), options);
         ecu.setP2(25ms);
-        dravio::sim::SimCableAdapter adapter(ecu);
+        dravio::twin::SimCableAdapter adapter(ecu);
         cable.setPeer(&adapter);
         cable.open("Dravio simulated K-line");
         cable.setBaudRate(10400);

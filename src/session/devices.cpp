@@ -8,6 +8,7 @@
 #include "ports/traffic_cable.h"
 #include "ports/tty_cable.h"
 #include "sim/kline_device.h"
+#include "twin/sim_cable_adapter.h"
 #include "sim/responder.h"
 
 namespace dravio::session {
@@ -51,7 +52,7 @@ struct Devices::Impl {
     proto::Model model = proto::Model::MM16;
     base::Clock* clock = nullptr;
     std::unique_ptr<sim::SimulatedEcu> simEcu;
-    std::unique_ptr<sim::SimCableAdapter> adapter;
+    std::unique_ptr<twin::SimCableAdapter> adapter;
     ports::SimCable* simCable = nullptr;
     std::unique_ptr<ports::KLineCable> cable;
     std::unique_ptr<ports::TrafficCable> traffic;
@@ -118,7 +119,7 @@ Devices Devices::open(const InterfaceChoice& choice, proto::Model model, base::C
             }
             auto cable = std::make_unique<ports::SimCable>(clock);
             d.simCable = cable.get();
-            d.adapter = std::make_unique<sim::SimCableAdapter>(*d.simEcu->device);
+            d.adapter = std::make_unique<twin::SimCableAdapter>(*d.simEcu->device);
             d.simCable->setPeer(d.adapter.get());
             d.cable = std::move(cable);
             std::string description;

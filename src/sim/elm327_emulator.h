@@ -5,7 +5,7 @@
 // The emulator has no clock of its own: every character comes in with its
 // time, and the answer characters are scheduled at the times a real adapter
 // would send them. A reader collects what is due with takeDue(now) and sleeps
-// until nextDue() (Elm327SerialPort does both for a SerialPort reader).
+// until nextDue() (twin::Elm327SerialPort does both for a SerialPort reader).
 //
 // How it treats its input, as the adapter does:
 // - blanks, line feeds and other control characters are ignored; a carriage

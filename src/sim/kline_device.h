@@ -3,13 +3,14 @@
 //
 // A simulated device sits on a K-line. It hears the tester's bytes, breaks and
 // baud changes with their times, and answers through a KLineOutput, which the
-// simulated cable, the ELM327 emulator or the bench responder provides.
+// simulated cable (through twin::SimCableAdapter), the ELM327 emulator or the
+// bench responder provides.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 
 #include "base/clock.h"
-#include "ports/sim_cable.h"
 
 namespace dravio::sim {
 
@@ -36,36 +37,9 @@ public:
     virtual void onBaudChange(KLineOutput& /*out*/, Clock::TimePoint /*t*/, std::uint32_t /*baud*/) {}
 };
 
-// Puts a device behind a simulated cable.
-class SimCableAdapter final : public ports::SimPeer, private KLineOutput {
-public:
-    explicit SimCableAdapter(KLineDevice& device) : device_(device) {}
-
-    void onTesterByte(ports::SimCable& line, Clock::TimePoint end, std::uint8_t byte, std::uint32_t baud) override {
-        line_ = &line;
-        device_.onTesterByte(*this, end, byte, baud);
-    }
-    void onBreak(ports::SimCable& line, Clock::TimePoint t, bool low) override {
-        line_ = &line;
-        device_.onBreak(*this, t, low);
-    }
-    void onBaudChange(ports::SimCable& line, Clock::TimePoint t, std::uint32_t baud) override {
-        line_ = &line;
-        device_.onBaudChange(*this, t, baud);
-    }
-    // Lets a device speak first (a power-on code after key-on).
-    KLineOutput& output(ports::SimCable& line) {
-        line_ = &line;
-        return *this;
-    }
-
-private:
-    void send(Clock::TimePoint start, std::uint8_t byte, std::uint32_t baud) override {
-        if (line_ != nullptr) line_->sendFromPeer(start, byte, baud);
-    }
-
-    KLineDevice& device_;
-    ports::SimCable* line_ = nullptr;
-};
+// Time a byte takes on the wire at `baud`: start bit, 8 data bits, stop bit.
+inline Clock::Duration byteTime(std::uint32_t baud) {
+    return baud == 0 ? Clock::Duration::zero() : std::chrono::nanoseconds(10'000'000'000LL / baud);
+}
 
 }  // namespace dravio::sim

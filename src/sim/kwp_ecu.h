@@ -6,7 +6,7 @@
 //   KwpEcu ecu(KwpScenario::m5a());              // asleep until woken
 //   KwpSessionOptions o; o.startAwake = true;
 //   KwpEcu awake(KwpScenario::m59(), o);         // answers at once
-//   SimCableAdapter adapter(ecu); cable.setPeer(&adapter);
+//   twin::SimCableAdapter adapter(ecu); cable.setPeer(&adapter);
 #pragma once
 
 #include <cstdint>

@@ -5,7 +5,6 @@
 #include <string>
 #include <utility>
 
-#include "ports/sim_cable.h"
 #include "sim/onebyte_diag.h"
 
 namespace dravio::sim {
@@ -114,7 +113,7 @@ void OneByteEcu::pollNoise(KLineOutput& out, Clock::TimePoint now) {
         auto t = burst.at;
         for (const std::uint8_t b : burst.bytes) {
             out.send(t, b, rate);
-            t += ports::SimCable::byteTime(rate);
+            t += byteTime(rate);
         }
     }
 }
@@ -333,7 +332,7 @@ void OneByteEcu::answer(KLineOutput& out, Clock::TimePoint start, const std::vec
             if (fate.corrupt) onLine = fate.replacement;
         }
         if (!lost) out.send(t, onLine, rate);
-        t += ports::SimCable::byteTime(rate) + byteGap;
+        t += byteTime(rate) + byteGap;
     }
 }
 

@@ -13,13 +13,6 @@
 
 namespace dravio::sim {
 
-namespace {
-
-Clock::Duration byteTime(std::uint32_t baud) {
-    return baud == 0 ? Clock::Duration::zero() : std::chrono::nanoseconds(10'000'000'000LL / baud);
-}
-
-}  // namespace
 
 SimulatedEcu makeSimulatedEcu(std::string_view model, bool lenient, bool awake, Clock::TimePoint origin) {
     SimulatedEcu ecu;

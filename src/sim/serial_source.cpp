@@ -10,33 +10,6 @@
 
 namespace dravio::sim {
 
-SourceSerialPort::SourceSerialPort(base::Clock& clock, SerialSource& source)
-    : clock_(clock),
-      source_(source),
-      port_([this](std::string_view bytes) { source_.received(clock_.now(), bytes); }) {}
-
-int SourceSerialPort::open() {
-    const int status = port_.open();
-    // What the device sent while nobody listened is gone.
-    if (status == ports::kSerialOk) source_.takeDue(clock_.now());
-    return status;
-}
-
-void SourceSerialPort::settle() {
-    const std::string due = source_.takeDue(clock_.now());
-    if (!due.empty()) port_.deliver(due);
-}
-
-std::size_t SourceSerialPort::inputCount() {
-    settle();
-    return port_.inputCount();
-}
-
-std::string SourceSerialPort::input() {
-    settle();
-    return port_.input();
-}
-
 int serveSource(int fd, int stopFd, SerialSource& source, base::Clock& clock, SniffLog* log, std::string& error) {
     char buffer[4096];
     for (;;) {

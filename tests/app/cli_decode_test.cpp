@@ -45,23 +45,7 @@ TEST(CliDecode, PrintsOneJsonLine) {
          R"({"Regime":1990,"Papillon":4.1,"Injection":3.356,"AvanceVal":26.8,"PressionVal":1010,"TempAir":21,)"
          R"("TempEau":17,"TensionVal":13.7})"
          "\n"},
-        {{"--fast", "--ecu", "4", "84F11061300320AA"},
-         R"({"Regime":800,"Papillon":0,"Injection":0,"AvanceVal":0,"PressionVal":0,"TempAir":0,"TempEau":0,)"
-         R"("TensionVal":0})"
-         "\n"},
-        {{"--ecu", "4", "-"},
-         R"({"Regime":0,"Papillon":0,"Injection":0,"AvanceVal":0,"PressionVal":0,"TempAir":0,"TempEau":0,)"
-         R"("TensionVal":0})"
-         "\n"},
-        {{"--ecu", "1", "01", "2C", "AB", "FF", "10", "50", "D6", "51", "81", "D0"},
-         R"({"Regime":0,"Papillon":30.6918,"PapillonPas":171,"Injection":0,"AvanceVal":40,)"
-         R"("PressionVal":939.5402,"TempAir":26,"TempEau":74,"TensionVal":13.0624})"
-         "\n"},
-        {{"--ecu", "3", "-", "-", "-", "-", "-", "-", "-", "-", "-", "-"},
-         R"({"Regime":0,"Papillon":0,"PapillonPas":0,"Injection":0,"AvanceVal":0,"PressionVal":121.03,)"
-         R"("TempAir":-55,"TempEau":-55,"TensionVal":0})"
-         "\n"},
-        {{"--ecu", "5", "84F110410C1F40", "-", "-", "FE83F11041054711", "-", "-", "-", "FE83F110410B6333"},
+        {{"--ecu", "obd", "84F110410C1F40", "-", "-", "FE83F11041054711", "-", "-", "-", "FE83F110410B6333"},
          R"({"Regime":2000,"Papillon":0,"Injection":0,"AvanceVal":0,"PressionVal":99,"TempAir":0,"TempEau":31,)"
          R"("TensionVal":0})"
          "\n"},

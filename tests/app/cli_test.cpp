@@ -126,6 +126,7 @@ TEST(CliLink, InitSaysWhatTheEcuAnsweredForEveryModel) {
     EXPECT_NE(traced.out.find("trace  Type init : 0\n"), std::string::npos) << traced.out;
     EXPECT_NE(traced.out.find(" <E 81 10 F1 81 03 83 F1 10 C1 EF 8F C3 (10400 bd)"), std::string::npos);
     EXPECT_EQ(traced.out.find("(0 bd)"), std::string::npos) << traced.out;
+    EXPECT_NE(traced.out.find("attempt 1 of 40\n"), std::string::npos) << traced.out;
     // The one-byte start asks the rider, on standard error.
     const auto keyed = cli("--interface sim:mm15 init");
     EXPECT_NE(keyed.out.find("Turn KEY ON after check OK"), std::string::npos) << keyed.out;

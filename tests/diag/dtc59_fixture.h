@@ -16,6 +16,7 @@
 #include "link/trace.h"
 #include "ports/sim_cable.h"
 #include "sim/kline_device.h"
+#include "twin/sim_cable_adapter.h"
 #include "support/language.h"
 
 namespace dravio::diag {
@@ -29,7 +30,7 @@ public:
 
     void plug(sim::KLineDevice& device, proto::Model model, std::uint32_t baud = 10400) {
         link.TypeECU = model;
-        adapter = std::make_unique<sim::SimCableAdapter>(device);
+        adapter = std::make_unique<twin::SimCableAdapter>(device);
         cable.setPeer(adapter.get());
         cable.open("Dravio simulated K-line");
         cable.setBaudRate(baud);
@@ -66,7 +67,7 @@ public:
     link::Trace trace{clock};
     link::Link link{loop, trace};
     ports::SimCable cable{clock};
-    std::unique_ptr<sim::SimCableAdapter> adapter;
+    std::unique_ptr<twin::SimCableAdapter> adapter;
     support::Catalog catalog = support::selectLanguage("Francais", DRAVIO_SOURCE_DATA_DIR).catalog;
     base::ViewState view;
     std::vector<std::string> requests;

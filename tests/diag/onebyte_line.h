@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "twin/sim_cable_adapter.h"
 #include "proto/hex.h"
 #include "diag/onebyte_model.h"
 #include "ecu/cycle_gate.h"
@@ -22,7 +23,7 @@ protected:
         ecu = std::make_unique<sim::OneByteEcu>(variant, engine, std::move(scenario));
         ecu->setFaultPlan(&faults);
         ecu->startAwake();
-        adapter = std::make_unique<sim::SimCableAdapter>(*ecu);
+        adapter = std::make_unique<twin::SimCableAdapter>(*ecu);
         cable.setPeer(adapter.get());
         cable.open("Dravio simulated K-line");
         cable.setBaudRate(sim::kOneByteCommandBaud);
@@ -61,7 +62,7 @@ protected:
     sim::EngineModel engine{7};
     sim::Faults faults;
     std::unique_ptr<sim::OneByteEcu> ecu;
-    std::unique_ptr<sim::SimCableAdapter> adapter;
+    std::unique_ptr<twin::SimCableAdapter> adapter;
     base::ViewState view, frmparam;
     ecu::IdleCycleFlags flags;
     std::function<void()> onEvents;

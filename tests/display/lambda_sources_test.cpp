@@ -6,6 +6,7 @@
 #include "sim/dlp_module.h"
 #include "sim/mts_stream.h"
 #include "sim/serial_source.h"
+#include "twin/source_serial_port.h"
 
 namespace dravio::display {
 namespace {
@@ -28,7 +29,7 @@ TEST(Calibration, SlopeAndAfrFromTheTwoPoints) {
 struct DlpBench {
     base::VirtualClock clock;
     sim::DlpModule module;
-    sim::SourceSerialPort port{clock, module};
+    twin::SourceSerialPort port{clock, module};
     base::ViewState frmAFR;
     LambdaAcquisition afr{frmAFR,
                           clock,
@@ -68,7 +69,7 @@ TEST(DlpIo8, SilenceOrABadPortAfterTheStart) {
 TEST(MtsSource, ControllerStatesReachTheWindow) {
     base::VirtualClock clock;
     sim::MtsStream stream(clock.now());
-    sim::SourceSerialPort port(clock, stream);
+    twin::SourceSerialPort port(clock, stream);
     base::ViewState frmAFR;
     LambdaAcquisition afr(frmAFR, clock, {AfrSource::Mts, 2, {}, {}}, &port, nullptr);
     afr.chDLP_Click(true);  // waits 50 ms and drops what came

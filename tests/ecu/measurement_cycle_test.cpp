@@ -5,6 +5,7 @@
 #include "link/line_bench.h"
 #include "scripted_ecu.h"
 #include "sim/kline_device.h"
+#include "twin/sim_cable_adapter.h"
 #include "sim/kwp_ecu.h"
 
 namespace dravio::ecu {
@@ -86,7 +87,7 @@ TEST_F(CycleTest, ValuesFollowTheSimulated59mAndThreeFailuresInARowStopTheCycle)
     sim::KwpSessionOptions options;
     options.startAwake = true;
     sim::KwpEcu ecu(sim::KwpScenario::m59(), options);
-    sim::SimCableAdapter adapter(ecu);
+    twin::SimCableAdapter adapter(ecu);
     cable.setPeer(&adapter);
     settings.Tempo = 1;
     each = [&] { cable.setUnplugged(records.size() >= 10); };

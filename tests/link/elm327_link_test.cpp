@@ -5,7 +5,7 @@
 #include "link/line_bench.h"
 #include "ports/sim_serial_port.h"
 #include "sim/elm327_emulator.h"
-#include "sim/elm327_serial_port.h"
+#include "twin/elm327_serial_port.h"
 #include "sim/kwp_ecu.h"
 
 namespace dravio::link {
@@ -32,7 +32,7 @@ protected:
 
     sim::KwpEcu ecuSim{sim::KwpScenario::m5a()};
     sim::Elm327Emulator adapter;
-    sim::Elm327SerialPort port{clock, adapter};
+    twin::Elm327SerialPort port{clock, adapter};
     Elm327Link elm{link, port, view, channels};
     ports::SimSerialPort scripted;
     Elm327Link withScript{link, scripted, view, channels};

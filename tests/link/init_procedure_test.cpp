@@ -7,6 +7,7 @@
 #include "link/line_bench.h"
 #include "sim/engine_model.h"
 #include "sim/kline_device.h"
+#include "twin/sim_cable_adapter.h"
 #include "sim/kwp_ecu.h"
 #include "sim/onebyte_ecu.h"
 
@@ -47,7 +48,7 @@ TEST(VerifCodeIso, ChecksTheChecksumOfThePowerOnCode) {
 
 TEST_F(InitProcedureTest, A59mWakesByFastInitialisationStaysAliveAndTheKeepAliveTakesAnUnpluggedLinkDown) {
     sim::KwpEcu ecuSim(sim::KwpScenario::m59());
-    sim::SimCableAdapter adapter(ecuSim);
+    twin::SimCableAdapter adapter(ecuSim);
     cable.setPeer(&adapter);
     click(proto::Model::M59);
     EXPECT_TRUE(procedure->linkUp());
@@ -74,7 +75,7 @@ TEST_F(InitProcedureTest, A59mWakesByFastInitialisationStaysAliveAndTheKeepAlive
 
 TEST_F(InitProcedureTest, FaultsOnTheLineStillEndInAWorkingLink) {
     sim::KwpEcu ecuSim(sim::KwpScenario::m59());
-    sim::SimCableAdapter adapter(ecuSim);
+    twin::SimCableAdapter adapter(ecuSim);
     cable.setPeer(&adapter);
     ecuSim.faults().ignoreFirstWakeUps(1);
     ecuSim.faults().corruptChecksumOfNext(1);
@@ -103,7 +104,7 @@ TEST_F(InitProcedureTest, AClickWhileTheLinkIsUpOnlyHidesTheDonateImageAndP8Ends
 TEST_F(InitProcedureTest, OneByteEcuStartsAfterKeyOnAndReadsItsSummary) {
     sim::EngineModel engine(7);
     sim::OneByteEcu ecuSim(sim::OneByteVariant::MM15, engine);
-    sim::SimCableAdapter adapter(ecuSim);
+    twin::SimCableAdapter adapter(ecuSim);
     cable.setPeer(&adapter);
     // The rider turns the key on when asked.
     view.setAsker([&](const base::MessageBox& box) {

@@ -1,37 +1,33 @@
-// Test helper: a pseudo-terminal whose master side plays the far end of a cable
-// or adapter, and a scratch directory standing in for /dev.
+// Test helper: a pseudo-terminal whose master side plays the far end of a
+// cable or adapter, and a scratch directory standing in for /dev.
 #pragma once
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <stdlib.h>
 #include <termios.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
-#include <cstdint>
 #include <filesystem>
 #include <stdexcept>
-#include <string>
-#include <vector>
 
 namespace dravio::ports::testing {
+
+using Bytes = std::vector<std::uint8_t>;
 
 class PseudoTerminal {
 public:
     PseudoTerminal() {
         master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
-        if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0) {
-            throw std::runtime_error("no pseudo-terminal");
-        }
         char name[128] = {};
-        if (::ptsname_r(master_, name, sizeof name) != 0) throw std::runtime_error("ptsname");
+        if (master_ < 0 || ::grantpt(master_) || ::unlockpt(master_) || ::ptsname_r(master_, name, sizeof name))
+            throw std::runtime_error("no pseudo-terminal");
         path_ = name;
-        // Holding the slave open keeps its settings alive between the opens of
-        // the code under test, and keeps master reads from failing with EIO.
-        holder_ = ::open(path_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-        if (holder_ < 0) throw std::runtime_error("cannot open " + path_);
+        // Holding the slave open keeps its settings between the opens under
+        // test, and keeps master reads from failing with EIO.
+        holder_ = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK);
     }
     ~PseudoTerminal() {
         ::close(holder_);
@@ -41,50 +37,31 @@ public:
     PseudoTerminal& operator=(const PseudoTerminal&) = delete;
 
     const std::string& path() const { return path_; }
-
-    // The slave's settings, as the master sees them.
-    termios slaveSettings() const {
+    termios slaveSettings() const {  // as the master sees them
         termios t{};
         ::tcgetattr(master_, &t);
         return t;
     }
-
-    void send(const std::vector<std::uint8_t>& bytes) const {
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n = ::write(master_, bytes.data() + done, bytes.size() - done);
-            if (n <= 0) throw std::runtime_error("master write failed");
-            done += static_cast<std::size_t>(n);
-        }
+    void send(const std::string& text) const {
+        if (::write(master_, text.data(), text.size()) != static_cast<ssize_t>(text.size()))
+            throw std::runtime_error("master write failed");
     }
-    void send(const std::string& text) const { send(std::vector<std::uint8_t>(text.begin(), text.end())); }
-
-    // What the code under test wrote, once `count` bytes came or after a
-    // generous timeout (then fewer).
-    std::vector<std::uint8_t> receive(std::size_t count,
-                                      std::chrono::milliseconds timeout = std::chrono::seconds(3)) const {
-        std::vector<std::uint8_t> got;
-        const auto deadline = std::chrono::steady_clock::now() + timeout;
-        while (got.size() < count) {
-            const auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-            if (left.count() <= 0) break;
+    // What the code under test wrote: `count` bytes, or fewer after 3 s.
+    std::string receive(std::size_t count) const {
+        std::string got;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+        while (got.size() < count && std::chrono::steady_clock::now() < deadline) {
             pollfd pfd{master_, POLLIN, 0};
-            if (::poll(&pfd, 1, static_cast<int>(left.count())) <= 0) continue;
-            std::uint8_t chunk[256];
+            if (::poll(&pfd, 1, 10) <= 0) continue;
+            char chunk[256];
             const ssize_t n = ::read(master_, chunk, std::min(sizeof chunk, count - got.size()));
-            if (n > 0) got.insert(got.end(), chunk, chunk + n);
+            if (n > 0) got.append(chunk, static_cast<std::size_t>(n));
         }
         return got;
     }
-    std::string receiveText(std::size_t count) const {
-        const auto bytes = receive(count);
-        return std::string(bytes.begin(), bytes.end());
-    }
 
 private:
-    int master_ = -1;
-    int holder_ = -1;
+    int master_ = -1, holder_ = -1;
     std::string path_;
 };
 
@@ -100,21 +77,26 @@ public:
         std::error_code ec;
         std::filesystem::remove_all(path_, ec);
     }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-
     std::string path() const { return path_.string(); }
     std::string file(const std::string& name) const { return (path_ / name).string(); }
-    void touch(const std::string& name) const {
-        const int fd = ::open(file(name).c_str(), O_CREAT | O_WRONLY, 0644);
-        if (fd >= 0) ::close(fd);
-    }
+    void touch(const std::string& name) const { ::close(::open(file(name).c_str(), O_CREAT | O_WRONLY, 0644)); }
     void link(const std::string& name, const std::string& target) const {
         std::filesystem::create_symlink(target, path_ / name);
     }
 
 private:
     std::filesystem::path path_;
+};
+
+// A pseudo-terminal and a fake /dev for the tests of the tty-backed ports.
+class OnPty : public ::testing::Test {
+protected:
+    static bool isRaw(const termios& t) {
+        return (t.c_lflag & (ICANON | ECHO | ISIG)) == 0 && (t.c_oflag & OPOST) == 0 &&
+               (t.c_iflag & (ICRNL | IXON)) == 0;
+    }
+    PseudoTerminal pty;
+    ScratchDir dir;
 };
 
 }  // namespace dravio::ports::testing

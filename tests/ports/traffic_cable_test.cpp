@@ -16,7 +16,6 @@ TEST(TrafficCable, ReportsEveryByteBothWaysWithTimeDirectionAndBaud) {
     TrafficCable cable(line, clock,
                        [&](const TrafficEvent& e) { lines.push_back(formatTraffic(e, base::Clock::TimePoint{})); });
     EXPECT_NE(cable.write(0x81), kCableOk);  // not open: failures are not reported
-    EXPECT_NE(cable.breakOn(), kCableOk);
     ASSERT_EQ(cable.open("Dravio simulated K-line"), kCableOk);
     cable.setBaudRate(10400);
     cable.breakOn();
@@ -31,13 +30,9 @@ TEST(TrafficCable, ReportsEveryByteBothWaysWithTimeDirectionAndBaud) {
     std::vector<std::uint8_t> got;
     cable.read(n, got);
     cable.read(n, got);  // nothing left: no line
-    EXPECT_EQ(lines, (std::vector<std::string>{
-                         "0.0000 -- vitesse (10400 bd)",
-                         "0.0000 -- ligne basse (10400 bd)",
-                         "0.0250 -- ligne relâchée (10400 bd)",
-                         "0.0500 T> 81 (10400 bd)",
-                         "0.0600 <E 81 83 (10400 bd)",
-                     }));
+    EXPECT_EQ(lines, (std::vector<std::string>{"0.0000 -- vitesse (10400 bd)", "0.0000 -- ligne basse (10400 bd)",
+                                               "0.0250 -- ligne relâchée (10400 bd)", "0.0500 T> 81 (10400 bd)",
+                                               "0.0600 <E 81 83 (10400 bd)"}));
 }
 
 }  // namespace

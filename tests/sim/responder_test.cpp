@@ -1,5 +1,4 @@
-// The bench responder: echo and answers with their times, the wake-up rules of
-// a pseudo-terminal, the sniff log, and the serving loop on a real pty.
+// The bench responder: echo, answers and sniff log with their times, pty wake-up rules, the serving loop.
 #include "sim/responder.h"
 
 #include <fcntl.h>
@@ -13,14 +12,13 @@
 #include "kline_driver.h"
 #include "sim/pty.h"
 
-namespace dravio::sim {
+namespace dravio::sim::testing {
 namespace {
-
-using namespace testing;
 
 const Bytes kStartCom = request({0x81});  // 81 10 F1 81 03
 
 Clock::TimePoint at(std::chrono::milliseconds ms) { return Clock::TimePoint{} + ms; }
+using Writes = std::vector<std::pair<Clock::TimePoint, Bytes>>;
 
 struct Bench {
     explicit Bench(bool lenient, bool echo = true, bool elm = false)
@@ -28,24 +26,20 @@ struct Bench {
         auto stream = std::make_unique<std::ostringstream>();
         text = stream.get();
         log = std::make_unique<SniffLog>(std::move(stream), Clock::TimePoint{});
-        ResponderOptions options;
-        options.echo = echo;
-        options.lenient = lenient;
-        options.elm = elm;
-        responder = std::make_unique<Responder>(ecu, options, log.get());
+        responder =
+            std::make_unique<Responder>(ecu, ResponderOptions{.echo = echo, .lenient = lenient, .elm = elm}, log.get());
     }
     // Sends at `t`; returns every write up to 1 s later with its time.
-    std::vector<std::pair<Clock::TimePoint, Bytes>> send(Clock::TimePoint t, const Bytes& b,
-                                                         std::uint32_t baud = 10400) {
+    Writes send(Clock::TimePoint t, const Bytes& b, std::uint32_t baud = 10400) {
         responder->testerBytes(t, b, baud);
-        std::vector<std::pair<Clock::TimePoint, Bytes>> out;
+        Writes out;
         for (auto now = t; now <= t + 1s; now = std::max(responder->nextDue(), now)) {
             if (auto due = responder->takeDue(now); !due.empty()) out.emplace_back(now, due);
             if (responder->nextDue() == Clock::TimePoint::max()) break;
         }
         return out;
     }
-    static Bytes all(const std::vector<std::pair<Clock::TimePoint, Bytes>>& writes) {
+    static Bytes all(const Writes& writes) {
         Bytes b;
         for (const auto& w : writes) b.insert(b.end(), w.second.begin(), w.second.end());
         return b;
@@ -57,7 +51,7 @@ struct Bench {
     std::unique_ptr<Responder> responder;
 };
 
-TEST(Responder, EchoesAtOnceAndAnswersAfterP2AndLogsEachBurst) {
+TEST(Responder, EchoesAtOnceAnswersAfterP2LogsEachBurstAndKeepsThePseudoTerminalWakeUpRules) {
     Bench bench(true);
     const auto writes = bench.send(at(1234ms), kStartCom);
     ASSERT_GE(writes.size(), 2u);
@@ -66,36 +60,22 @@ TEST(Responder, EchoesAtOnceAndAnswersAfterP2AndLogsEachBurst) {
     EXPECT_BYTES(Bench::all(writes), "81 10 F1 81 03 83 F1 10 C1 EF 8F C3");
     // The first answer byte is written once fully sent, P2 (25 ms) after the request.
     EXPECT_EQ(writes[1].first - at(1234ms), 25ms + KLineDriver::byteTime());
-    // One log line for the tester's burst; the echo is not the ECU speaking.
-    std::istringstream lines(bench.text->str());
-    std::string line, ecuBytes;
-    ASSERT_TRUE(std::getline(lines, line));
-    EXPECT_EQ(line, "1.2340 T> 81 10 F1 81 03");
-    while (std::getline(lines, line)) {
-        ASSERT_EQ(line.find(" <E "), 6u) << line;
-        ecuBytes += line.substr(10) + " ";
-    }
-    EXPECT_EQ(ecuBytes, "83 F1 10 C1 EF 8F C3 ");
-}
-
-TEST(Responder, WakeUpRulesOnAPseudoTerminal) {
-    const struct {
-        const char* name;
-        bool lenient;
-        std::vector<std::pair<std::chrono::milliseconds, Bytes>> sent;
-        bool answered;
-    } cases[] = {
+    // One log line for the tester's burst, one per ECU byte as it ends; the echo is not the ECU speaking.
+    EXPECT_EQ(bench.text->str(),
+              "1.2340 T> 81 10 F1 81 03\n1.2600 <E 83\n1.2609 <E F1\n1.2619 <E 10\n1.2628 <E C1\n1.2638 <E EF\n"
+              "1.2648 <E 8F\n1.2657 <E C3\n");
+    const std::tuple<const char*, bool, std::vector<std::pair<std::chrono::milliseconds, Bytes>>, bool> cases[] = {
         {"lenient, no wake-up", true, {{1000ms, kStartCom}}, true},
         {"strict, no wake-up", false, {{1000ms, kStartCom}}, false},
         {"strict, lone F0 after silence", false, {{1000ms, {0xF0}}, {1050ms, kStartCom}}, true},
         {"strict, F0 too soon after a byte", false, {{1000ms, {0x00}}, {1100ms, {0xF0}}, {1150ms, kStartCom}}, false},
         {"strict, F0 with other bytes", false, {{1000ms, {0xF0, 0x00}}, {1050ms, kStartCom}}, false},
     };
-    for (const auto& c : cases) {
-        Bench bench(c.lenient, false);
+    for (const auto& [name, lenient, sent, answered] : cases) {
+        Bench bench(lenient, false);
         Bytes out;
-        for (const auto& [when, bytes] : c.sent) out = Bench::all(bench.send(at(when), bytes));
-        EXPECT_BYTES(out, c.answered ? "83 F1 10 C1 EF 8F C3" : "") << c.name;
+        for (const auto& [when, bytes] : sent) out = Bench::all(bench.send(at(when), bytes));
+        EXPECT_BYTES(out, answered ? "83 F1 10 C1 EF 8F C3" : "") << name;
     }
     Bench adapter(true, true, true);
     adapter.send(at(100ms), Bytes{'A', 'T', 'E', '0', '\r'}, 0);
@@ -103,26 +83,12 @@ TEST(Responder, WakeUpRulesOnAPseudoTerminal) {
     EXPECT_EQ(std::string(text.begin(), text.end()), "ELM327 v2.1\r\r>") << "an adapter speaks text, without echo";
 }
 
-TEST(Responder, SniffLogLinesAndModelNames) {
-    EXPECT_EQ(SniffLog::line(0.0, SniffLog::Direction::TesterToEcu, {0x81}), "0.0000 T> 81");
-    EXPECT_EQ(SniffLog::line(12.34567, SniffLog::Direction::EcuToTester, {0x83, 0xF1, 0x0A}), "12.3457 <E 83 F1 0A");
-    EXPECT_EQ(SniffLog::line(-0.5, SniffLog::Direction::TesterToEcu, {0x00}), "0.0000 T> 00");
+// The serving loop on a real pseudo-terminal and the real clock; a sniff log that cannot be opened.
+TEST(Responder, ServesAPseudoTerminalUntilStandardInputCloses) {
     std::string error;
     EXPECT_EQ(SniffLog::open("/nonexistent-dir/sniff.log", Clock::TimePoint{}, error), nullptr);
     EXPECT_NE(error.find("/nonexistent-dir/sniff.log"), std::string::npos) << error;
-    for (const auto name : kResponderModels) {
-        const auto ecu = makeSimulatedEcu(name, true, false, Clock::TimePoint{});
-        EXPECT_NE(ecu.device, nullptr) << name;
-        EXPECT_EQ(ecu.session != nullptr, name == "59m" || name == "5am" || name == "obd") << name;
-        EXPECT_EQ(ecu.baud, ecu.session ? 10400u : 7812u) << name;
-    }
-    EXPECT_EQ(makeSimulatedEcu("m59", true, false, Clock::TimePoint{}).device, nullptr);
-}
-
-// The serving loop on a real pseudo-terminal and the real clock.
-TEST(Responder, ServesAPseudoTerminalUntilStandardInputCloses) {
     Pty pty;
-    std::string error;
     ASSERT_TRUE(pty.create(error)) << error;
     int stop[2];
     ASSERT_EQ(::pipe(stop), 0);
@@ -134,22 +100,17 @@ TEST(Responder, ServesAPseudoTerminalUntilStandardInputCloses) {
     const int tester = ::open(pty.slavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     ASSERT_GE(tester, 0);
     ASSERT_EQ(::write(tester, kStartCom.data(), kStartCom.size()), static_cast<ssize_t>(kStartCom.size()));
-    Bytes got;
-    const auto deadline = std::chrono::steady_clock::now() + 5s;
-    while (got.size() < 12 && std::chrono::steady_clock::now() < deadline) {
-        pollfd p{tester, POLLIN, 0};
-        if (::poll(&p, 1, 100) <= 0) continue;
-        std::uint8_t chunk[64];
-        const ssize_t n = ::read(tester, chunk, sizeof chunk);
-        if (n > 0) got.insert(got.end(), chunk, chunk + n);
-    }
+    Bytes got(64);
+    std::size_t n = 0;
+    for (pollfd p{tester, POLLIN, 0}; n < 12 && ::poll(&p, 1, 5000) > 0;)
+        n += static_cast<std::size_t>(std::max<ssize_t>(0, ::read(tester, got.data() + n, got.size() - n)));
+    got.resize(n);
     EXPECT_BYTES(got, "81 10 F1 81 03 83 F1 10 C1 EF 8F C3");
     ::close(stop[1]);
     server.join();
     EXPECT_EQ(status, 0) << error;
-    ::close(stop[0]);
-    ::close(tester);
+    for (const int fd : {stop[0], tester}) ::close(fd);
 }
 
 }  // namespace
-}  // namespace dravio::sim
+}  // namespace dravio::sim::testing

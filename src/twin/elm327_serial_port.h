@@ -1,4 +1,4 @@
-// sim: an ELM327 adapter behind a serial port, on a clock. What the program
+// twin: an ELM327 adapter behind a serial port, on a clock. What the program
 // outputs reaches the emulator at the clock's time; every look at the input
 // (inputCount, input) first delivers the characters due by now, so a reader
 // that polls inputCount() while its clock advances sees the adapter's answer
@@ -9,11 +9,11 @@
 #include "ports/sim_serial_port.h"
 #include "sim/elm327_emulator.h"
 
-namespace dravio::sim {
+namespace dravio::twin {
 
 class Elm327SerialPort final : public ports::SerialPort {
 public:
-    Elm327SerialPort(base::Clock& clock, Elm327Emulator& adapter);
+    Elm327SerialPort(base::Clock& clock, sim::Elm327Emulator& adapter);
 
     // Moves the characters due by now into the port.
     void settle();
@@ -22,7 +22,7 @@ public:
     std::size_t waitForInput(std::size_t count, base::Clock::TimePoint deadline);
 
     ports::SimSerialPort& port() { return port_; }
-    Elm327Emulator& adapter() { return adapter_; }
+    sim::Elm327Emulator& adapter() { return adapter_; }
 
     void setPortNumber(int number) override { port_.setPortNumber(number); }
     void setDevicePath(const std::string& path) override { port_.setDevicePath(path); }
@@ -38,8 +38,8 @@ public:
 
 private:
     base::Clock& clock_;
-    Elm327Emulator& adapter_;
+    sim::Elm327Emulator& adapter_;
     ports::SimSerialPort port_;
 };
 
-}  // namespace dravio::sim
+}  // namespace dravio::twin

@@ -1,10 +1,10 @@
-#include "sim/elm327_serial_port.h"
+#include "twin/elm327_serial_port.h"
 
 #include <algorithm>
 
-namespace dravio::sim {
+namespace dravio::twin {
 
-Elm327SerialPort::Elm327SerialPort(base::Clock& clock, Elm327Emulator& adapter) : clock_(clock), adapter_(adapter) {
+Elm327SerialPort::Elm327SerialPort(base::Clock& clock, sim::Elm327Emulator& adapter) : clock_(clock), adapter_(adapter) {
     port_.setPeer([this](std::string_view chars) { adapter_.receive(clock_.now(), chars); });
 }
 
@@ -37,4 +37,4 @@ std::size_t Elm327SerialPort::waitForInput(std::size_t count, base::Clock::TimeP
     }
 }
 
-}  // namespace dravio::sim
+}  // namespace dravio::twin

@@ -4,6 +4,8 @@
 
 #include "app/cli_args.h"
 #include "link/init_liaison.h"
+#include "support/data_dir.h"
+#include "support/language.h"
 
 namespace dravio::app {
 
@@ -41,6 +43,9 @@ CliLink::CliLink(const session::InterfaceChoice& choice, proto::Model model, Cli
     setup.modeDemo = choice.kind == session::InterfaceKind::Demo;
     // The command line measures on its own terms: no automatic start.
     setup.settings.autoStart = 0;
+    auto language = support::selectLanguage(options_.language, support::programDataDir());
+    if (!language.problem.empty()) std::cerr << "dravio-cli: " << language.problem << '\n';
+    setup.catalog = std::move(language.catalog);
     host_->startSession(std::move(setup), outputs());
 }
 

@@ -32,6 +32,8 @@ struct CliLinkOptions {
     bool trace = false;
     // Every byte on the K-line, as "seconds direction bytes (baud)", on stderr.
     bool traffic = false;
+    // The language of the texts the procedures show ("Francais", "English", ...).
+    std::string language = "Francais";
 };
 
 class CliLink {

@@ -18,6 +18,7 @@
 #include "app/cli_link.h"
 #include "app/cli_mts.h"
 #include "base/number_pattern.h"
+#include "diag/dtc59_faults.h"
 #include "ecu/measurement_cycle.h"
 #include "link/link.h"
 #include "link/trace.h"
@@ -66,6 +67,13 @@ Commands:
         line per cycle with the shown values and the cycle rate, until K
         cycles or Ctrl+C; then close the link as the program does at exit.
         --fast asks engine speed alone (59m), as the idle graph does.
+  --interface IF [--ecu M] identify [--yes]
+        Initialise the link, then print the identification window's eight
+        lines (prefix and value), one per line, empty ones included.
+  --interface IF [--ecu M] dtc [--json] [--clear] [--yes]
+        Initialise the link, then read the fault memory of a 59M/5AM or OBD-II
+        ECU: one line (or one JSON object) per fault. --clear clears the
+        memory first and shows what the ECU still reports.
 
 Models (M): a settings number 0-5 or a name: mm16 (0), mm15 (1), 15rc (2),
   p8 (3), 59m or 5am (4), obd (5). With --interface sim:MODEL the default is
@@ -87,6 +95,8 @@ Interfaces (IF):
 Options:
   --trace      print the trace lines as they are written
   --traffic    print every byte on the K-line, with time and direction, on stderr
+  --language L the language of the procedure's texts (Francais, English,
+               Italiano, Deutsch, Nederlands; default Francais)
   --yes        answer the procedure's questions (turn the key off, then on)
                at once instead of waiting for Enter
   --help       show this text
@@ -232,6 +242,7 @@ LinkArgs linkArgs(CliArgs& args, const std::optional<std::string>& interface, co
     link.options.trace = args.takeFlag("trace");
     link.options.traffic = args.takeFlag("traffic");
     link.options.yes = args.takeFlag("yes");
+    if (const auto language = args.takeOption("language")) link.options.language = *language;
     return link;
 }
 
@@ -363,6 +374,42 @@ int commandLive(CliArgs& args, const std::optional<std::string>& interface) {
     return failed ? 1 : 0;
 }
 
+// The identification window on the command line.
+int commandIdentify(CliArgs& args, const std::optional<std::string>& interface) {
+    auto link = linkArgs(args, interface, "identify");
+    if (!args.positionals().empty()) throw UsageError("identify takes no other argument");
+    CliLink line(link.choice, link.model, link.options);
+    if (!initialiseAndSay(line)) return 1;
+    for (const auto& text : line.session().identify()) std::cout << text << '\n';
+    std::cout << std::flush;
+    line.close();
+    return 0;
+}
+
+// The fault codes of a KWP2000 or OBD-II ECU.
+int commandDtc(CliArgs& args, const std::optional<std::string>& interface) {
+    auto link = linkArgs(args, interface, "dtc");
+    const bool json = args.takeFlag("json");
+    const bool clear = args.takeFlag("clear");
+    if (!args.positionals().empty()) throw UsageError("dtc takes no other argument");
+    if (!proto::isKwp(link.model)) throw UsageError("dtc reads 59m, 5am and obd fault memories");
+    CliLink line(link.choice, link.model, link.options);
+    if (!initialiseAndSay(line)) return 1;
+    const auto faults = line.session().readFaults(clear);
+    for (const auto& f : faults) {
+        if (json) {
+            std::cout << diag::dtc59Json(f) << '\n';
+        } else {
+            std::cout << f.n << "/" << f.of << "  " << f.code << "  " << f.text << "  " << f.text2 << "  " << f.cause
+                      << "  " << f.memo << (f.lamp ? "  lamp" : "") << "  cycles " << f.cycles << '\n';
+        }
+    }
+    if (faults.empty() && !json) std::cout << "no fault\n";
+    std::cout << std::flush;
+    line.close();
+    return 0;
+}
+
 int run(int argc, char** argv) {
     CliArgs args(argc, argv);
     if (args.takeFlag("help") || argc < 2) {
@@ -371,10 +418,12 @@ int run(int argc, char** argv) {
         return argc < 2 ? 2 : 0;
     }
     const std::string command = args.takeCommand(
-        {"ecu", "header", "interface", "demo-answer", "count", "length", "timeout", "server", "speed", "output"});
+        {"ecu", "header", "interface", "demo-answer", "count", "length", "timeout", "server", "speed", "output",
+         "language"});
     const auto interface = args.takeOption("interface");
-    if (interface && command != "exchange" && command != "init" && command != "live") {
-        throw UsageError("--interface only goes with exchange, init and live");
+    if (interface && command != "exchange" && command != "init" && command != "live" && command != "identify" &&
+        command != "dtc") {
+        throw UsageError("--interface only goes with exchange, init, live, identify and dtc");
     }
     if (command == "frame") return commandFrame(args);
     if (command == "checksum") return commandChecksum(args);
@@ -384,6 +433,8 @@ int run(int argc, char** argv) {
     if (command == "exchange") return commandExchange(args, interface);
     if (command == "init") return commandInit(args, interface);
     if (command == "live") return commandLive(args, interface);
+    if (command == "identify") return commandIdentify(args, interface);
+    if (command == "dtc") return commandDtc(args, interface);
     if (command == "decode") return commandDecode(args);
     if (command == "mts") {
         for (const auto& line : mtsLines(args.positionals())) std::cout << line << '\n';

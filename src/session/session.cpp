@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "diag/dtc59_window.h"
 #include "ports/traffic_cable.h"
 #include "proto/models.h"
 #include "proto/request_table.h"
@@ -386,6 +387,29 @@ void Session::close(bool stopRequestsOnlyWhenUp) {
 }
 
 std::string Session::identification() const { return view_.text("lbPanel5"); }
+
+diag::IdentificationLines Session::identify() {
+    Running running(*this);
+    base::ViewState window;
+    diag::FrmIdentification frm(window, diag::identificationHooks(link_, [this](int id, const std::string& french) {
+                                    return text(id, french);
+                                }));
+    frm.Form_Load(diag::identificationFamily(proto::rowOf(link_.TypeECU).name));
+    return frm.lines();
+}
+
+std::vector<diag::Dtc59Record> Session::readFaults(bool clearFirst) {
+    if (!proto::isKwp(link_.TypeECU)) return {};
+    Running running(*this);
+    base::ViewState window;
+    const auto form = link_.TypeECU == proto::Model::Obd ? diag::Dtc59Form::ObdII : diag::Dtc59Form::Kwp2000;
+    diag::FrmDTC59 frm(loop_, window,
+                       diag::dtc59Hooks(link_, [this](int id, const std::string& french) { return text(id, french); }),
+                       diag::dtc59Requests(proto::RequestTable{}, link_.TypeECU), form, identification());
+    frm.Form_Load();
+    if (clearFirst) frm.CleanError_Click();
+    return frm.faults().readAll();
+}
 
 std::string Session::failure() const {
     if (!view_.messages().empty()) return view_.messages().back().text;

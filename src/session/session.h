@@ -15,6 +15,8 @@
 
 #include "base/event_loop.h"
 #include "base/view_state.h"
+#include "diag/dtc59_faults.h"
+#include "diag/identification.h"
 #include "display/operating_map.h"
 #include "display/rpm_graph.h"
 #include "ecu/engine_status.h"
@@ -120,6 +122,11 @@ public:
 
     // The identification the initialisation read ("" when none).
     std::string identification() const;
+    // The identification window's eight lines, read from the ECU now.
+    diag::IdentificationLines identify();
+    // Every fault in a KWP2000 or OBD-II memory, cleared first on request (the
+    // window's clear, which reads the memory again); none for other models.
+    std::vector<diag::Dtc59Record> readFaults(bool clearFirst);
     // Why the link is down, in one line.
     std::string failure() const;
 

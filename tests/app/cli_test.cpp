@@ -142,6 +142,22 @@ TEST(CliLink, LivePrintsOneLinePerCycleThenClosesTheLink) {
     EXPECT_EQ(count(shown.out, " Hz)\n"), 2U) << shown.out;
 }
 
+TEST(CliLink, IdentifyAndFaultCodesAsTheWindowsShowThem) {
+    const auto id = cli("--interface demo --ecu 4 identify");
+    EXPECT_EQ(id.status, 0) << id.out;
+    EXPECT_NE(id.out.find("Ducati Number : 28640751A  \nMarelli Number : IAW59MHW010\nHard Version : 0\n"
+                          "Soft Number : 0130DC27   \nSoft Version : 0000\nApproval number : 59MA3 \n"
+                          "Repair Shop : TLC       \nProgramming Date : 20030828\n"),
+              std::string::npos)
+        << id.out;
+    const auto dtc = cli("--interface demo --ecu 4 --language English dtc --json");
+    EXPECT_NE(dtc.out.find("\"n\":1,\"of\":2,\"code\":\"P0201\",\"text\":\"Injector Circuit Malfunction"),
+              std::string::npos)
+        << dtc.out;
+    EXPECT_NE(dtc.out.find("\"n\":2,\"of\":2,\"code\":\"U1600\""), std::string::npos) << dtc.out;
+    EXPECT_EQ(cli("--interface sim:mm16 dtc").status, 2);
+}
+
 TEST(CliLink, ThroughTheBenchResponderOnAPseudoTerminal) {
     testing::ResponderProcess kwp({"--model", "59m"});
     ASSERT_EQ(kwp.path().rfind("/dev/", 0), 0U);

@@ -267,6 +267,7 @@ void MainWindow::buildMenus(const MainWindowModel& model) {
         entry->setObjectName(name);
     }
     connect(action("mnStatuts"), &QAction::triggered, this, &MainWindow::statusRequested);
+    connect(action("mnIdentification"), &QAction::triggered, this, &MainWindow::identificationRequested);
 
     auto* aide = addMenu(bar, "mnaide");
     bar->addMenu(aide);

@@ -58,6 +58,7 @@ signals:
     void idleToggled();
     void mapRequested();
     void statusRequested();
+    void identificationRequested();
     void trafficRequested();
     void responderRequested();
 

@@ -281,7 +281,9 @@ void MainWindowModel::apply(const std::map<std::string, base::ControlState>& cha
     }
     // The menu entries do what their buttons do, so they are usable together.
     constexpr std::pair<const char*, const char*> kMirrors[] = {
-        {"cdintialisation", "MnInit"}, {"cdparametre", "mnparam"}, {"CdReInit", "MnRreInit"}};
+        {"cdintialisation", "MnInit"}, {"cdparametre", "mnparam"}, {"CdReInit", "MnRreInit"},
+        // The identification needs the link up, as the measurements do.
+        {"cdparametre", "mnIdentification"}};
     for (const auto& [buttonName, entryName] : kMirrors) {
         const auto& button = control(buttonName);
         control(entryName).enabled = button.enabled && button.visible;

@@ -6,6 +6,7 @@
 
 #include "display/graph_window.h"
 #include "gui/graph_window.h"
+#include "gui/identification_window.h"
 #include "gui/main_window.h"
 #include "gui/map_window.h"
 #include "gui/responder_window.h"
@@ -290,6 +291,7 @@ void SessionController::connectWindow(MainWindow& window) {
     });
     connect(&window, &MainWindow::mapRequested, this, &SessionController::showMap);
     connect(&window, &MainWindow::statusRequested, this, &SessionController::showStatus);
+    connect(&window, &MainWindow::identificationRequested, this, &SessionController::showIdentification);
     connect(&window, &MainWindow::trafficRequested, this, &SessionController::showTraffic);
     connect(&window, &MainWindow::responderRequested, this, &SessionController::showResponder);
 }
@@ -356,6 +358,28 @@ void SessionController::showMap() {
     }
     if (!model_.control("chMap").checked) setCheck("chMap", true);
     raise(*map_);
+}
+
+void SessionController::showIdentification() {
+    linkThread_.request(
+        this,
+        [](LinkHost& host) {
+            return host.session ? host.session->identifyFromMenu() : std::optional<diag::IdentificationLines>{};
+        },
+        [this](std::optional<diag::IdentificationLines> lines) {
+            if (!lines) return;
+            if (!identification_) {
+                identification_ = new IdentificationWindow(window_);
+                connect(identification_, &IdentificationWindow::logRequested, this, [this] {
+                    const auto shown = shownIdentification_;
+                    withSession([shown](session::Session& s) { s.logIdentification(shown); });
+                });
+            }
+            shownIdentification_ = *lines;
+            identification_->showLines(*lines);
+            raise(*identification_);
+            emit identificationShown();
+        });
 }
 
 void SessionController::showStatus() {

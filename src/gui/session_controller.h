@@ -23,6 +23,7 @@
 namespace dravio::gui {
 
 class GraphWindow;
+class IdentificationWindow;
 class MainWindow;
 class MapWindow;
 class ResponderWindow;
@@ -50,6 +51,8 @@ public:
     void showGraph();
     void showMap();
     void showStatus();
+    // The identification menu entry: the window once the session has read the ECU.
+    void showIdentification();
     void showTraffic();
     void showResponder();
 
@@ -64,6 +67,7 @@ signals:
     void mainChanged();
     void graphDrawn();
     void mapDrawn();
+    void identificationShown();
 
 private:
     // Runs `work` on the link thread with the session, when there is one.
@@ -87,6 +91,8 @@ private:
     QPointer<StatusWindow> status_;
     QPointer<TrafficWindow> traffic_;
     QPointer<ResponderWindow> responder_;
+    QPointer<IdentificationWindow> identification_;
+    diag::IdentificationLines shownIdentification_{};
 };
 
 }  // namespace dravio::gui

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "diag/dtc59_window.h"
+#include "diag/identification_gate.h"
 #include "ports/traffic_cable.h"
 #include "proto/models.h"
 #include "proto/request_table.h"
@@ -396,6 +397,23 @@ diag::IdentificationLines Session::identify() {
                                 }));
     frm.Form_Load(diag::identificationFamily(proto::rowOf(link_.TypeECU).name));
     return frm.lines();
+}
+
+std::optional<diag::IdentificationLines> Session::identifyFromMenu() {
+    if (aborted_) return std::nullopt;
+    if (!diag::stopCycleBeforeOpening(cycle_->StopMesures, cycle_->MesuresArretees, view_, "mnIdentification")) {
+        flush();
+        return std::nullopt;
+    }
+    auto lines = identify();
+    flush();
+    return lines;
+}
+
+void Session::logIdentification(const diag::IdentificationLines& lines) {
+    link_.trace().EcritTrace("", false);
+    for (const auto& line : lines) link_.trace().EcritTrace(line, false);
+    link_.trace().EcritTrace("", false);
 }
 
 std::vector<diag::Dtc59Record> Session::readFaults(bool clearFirst) {

@@ -124,6 +124,11 @@ public:
     std::string identification() const;
     // The identification window's eight lines, read from the ECU now.
     diag::IdentificationLines identify();
+    // The identification menu entry: a running cycle is asked to stop first (and the
+    // user to click again); none until it has ended.
+    std::optional<diag::IdentificationLines> identifyFromMenu();
+    // Copies the identification lines to the trace, framed by blank lines.
+    void logIdentification(const diag::IdentificationLines& lines);
     // Every fault in a KWP2000 or OBD-II memory, cleared first on request (the
     // window's clear, which reads the memory again); none for other models.
     std::vector<diag::Dtc59Record> readFaults(bool clearFirst);

@@ -221,3 +221,33 @@ TEST_F(SessionTest, OptionsThatChangeTheModelTakeTheLinkDownVisibly) {
 
 }  // namespace
 }  // namespace dravio::gui::testing
+
+namespace dravio::gui::testing {
+namespace {
+
+TEST_F(SessionTest, IdentificationMenuStopsTheCycleFirstThenShowsTheRecord) {
+    writeIni("[ECU]\nType=4\n[Menu]\nauto=0\n");
+    auto& main = startToMainWindow();
+    EXPECT_FALSE(main.action("mnIdentification")->isEnabled());  // nothing to read before the link is up
+    main.action("MnInit")->trigger();
+    WAIT_FOR(main.action("mnIdentification")->isEnabled(), kLinkTimeoutMs);
+    main.action("mnparam")->trigger();
+    WAIT_EQ(button(main, "cdparametre").text(), QString("Stop - F3"), kLinkTimeoutMs);
+
+    // While measuring the first click only stops the cycle.
+    main.action("mnIdentification")->trigger();
+    WAIT_EQ(button(main, "cdparametre").text(), QString("Paramètres - F3"), kLinkTimeoutMs);
+    EXPECT_EQ(main.findChild<QDialog*>("frmIdentification"), nullptr);
+
+    QSignalSpy shown(app->session(), &SessionController::identificationShown);
+    main.action("mnIdentification")->trigger();
+    ASSERT_TRUE(shown.wait(kLinkTimeoutMs));
+    auto* window = main.findChild<QDialog*>("frmIdentification");
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(labelText(*window, "lbDucati"), "Ducati Number : 28640751A  ");
+    EXPECT_EQ(labelText(*window, "lbDate"), "Programming Date : 20030828");
+    quitAndWait();
+}
+
+}  // namespace
+}  // namespace dravio::gui::testing

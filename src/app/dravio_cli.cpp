@@ -19,6 +19,8 @@
 #include "app/cli_mts.h"
 #include "base/number_pattern.h"
 #include "diag/dtc59_faults.h"
+#include "diag/erreur_json.h"
+#include "diag/erreur_text.h"
 #include "ecu/measurement_cycle.h"
 #include "link/link.h"
 #include "link/trace.h"
@@ -71,9 +73,10 @@ Commands:
         Initialise the link, then print the identification window's eight
         lines (prefix and value), one per line, empty ones included.
   --interface IF [--ecu M] dtc [--json] [--clear] [--yes]
-        Initialise the link, then read the fault memory of a 59M/5AM or OBD-II
-        ECU: one line (or one JSON object) per fault. --clear clears the
-        memory first and shows what the ECU still reports.
+        Initialise the link, then read the fault memory: one line (or one JSON
+        object) per fault of a 59M/5AM or OBD-II ECU, the seven fault rows and
+        their decoded lines for an MM16, MM15 or 15RC. --clear (59m, obd)
+        clears the memory first and shows what the ECU still reports.
 
 Models (M): a settings number 0-5 or a name: mm16 (0), mm15 (1), 15rc (2),
   p8 (3), 59m or 5am (4), obd (5). With --interface sim:MODEL the default is
@@ -392,9 +395,16 @@ int commandDtc(CliArgs& args, const std::optional<std::string>& interface) {
     const bool json = args.takeFlag("json");
     const bool clear = args.takeFlag("clear");
     if (!args.positionals().empty()) throw UsageError("dtc takes no other argument");
-    if (!proto::isKwp(link.model)) throw UsageError("dtc reads 59m, 5am and obd fault memories");
+    if (link.model == proto::Model::P8) throw UsageError("a P8 has no fault memory to read");
     CliLink line(link.choice, link.model, link.options);
     if (!initialiseAndSay(line)) return 1;
+    if (proto::isOneByte(link.model)) {
+        if (clear) throw UsageError("--clear is for the 59m, 5am and obd");
+        const auto reading = line.session().readOneByteFaults();
+        if (reading) std::cout << (json ? diag::faultReadingToJson(*reading) : diag::faultReadingToText(*reading)) << '\n';
+        line.close();
+        return reading && reading->done ? 0 : 1;
+    }
     const auto faults = line.session().readFaults(clear);
     for (const auto& f : faults) {
         if (json) {

@@ -429,6 +429,24 @@ std::vector<diag::Dtc59Record> Session::readFaults(bool clearFirst) {
     return frm.faults().readAll();
 }
 
+std::optional<diag::FaultReading> Session::readOneByteFaults() {
+    const auto model = diag::oneByteModelFromName(proto::rowOf(link_.TypeECU).name);
+    if (!model || *model == diag::OneByteModel::P8) return std::nullopt;
+    Running running(*this);
+    base::ViewState window;
+    diag::OneByteHooks hooks{exchange(), wait(),
+                             [this](std::string_view line) { link_.trace().EcritTrace(std::string(line), false); },
+                             [this](int id, const std::string& french) { return text(id, french); },
+                             [this] { loop_.pump(); }};
+    diag::MainWindowHooks main{[this](bool on) { link_.Timer_present().setEnabled(on); }, [](bool) {}, [] {}};
+    diag::FrmErreur frm(window, view_, *model, std::move(hooks), std::move(main),
+                        ecu::CycleGate{cycle_->StopMesures, cycle_->MesuresArretees, cycle_->LiaisonLibre});
+    frm.Form_Load();
+    auto reading = frm.cderreur_Click();
+    flush();
+    return reading;
+}
+
 std::string Session::failure() const {
     if (!view_.messages().empty()) return view_.messages().back().text;
     if (proto::rowOf(link_.TypeECU).init == proto::InitKind::None) {

@@ -16,6 +16,7 @@
 #include "base/event_loop.h"
 #include "base/view_state.h"
 #include "diag/dtc59_faults.h"
+#include "diag/erreur_window.h"
 #include "diag/identification.h"
 #include "display/operating_map.h"
 #include "display/rpm_graph.h"
@@ -132,6 +133,9 @@ public:
     // Every fault in a KWP2000 or OBD-II memory, cleared first on request (the
     // window's clear, which reads the memory again); none for other models.
     std::vector<diag::Dtc59Record> readFaults(bool clearFirst);
+    // The present and stored faults of an MM16, MM15 or 15RC (frmerreur's reading);
+    // none for other models.
+    std::optional<diag::FaultReading> readOneByteFaults();
     // Why the link is down, in one line.
     std::string failure() const;
 

@@ -41,10 +41,6 @@ TEST(CliDecode, PrintsOneJsonLine) {
          R"({"Regime":1990,"Papillon":4.1,"Injection":3.356,"AvanceVal":26.8,"PressionVal":1010,"TempAir":21,)"
          R"("TempEau":17,"TensionVal":13.7})"
          "\n"},
-        {{"--ecu=4", "94f11061a007c603f2003d00390029010c0089013c068e9c403c"},
-         R"({"Regime":1990,"Papillon":4.1,"Injection":3.356,"AvanceVal":26.8,"PressionVal":1010,"TempAir":21,)"
-         R"("TempEau":17,"TensionVal":13.7})"
-         "\n"},
         {{"--ecu", "obd", "84F110410C1F40", "-", "-", "FE83F11041054711", "-", "-", "-", "FE83F110410B6333"},
          R"({"Regime":2000,"Papillon":0,"Injection":0,"AvanceVal":0,"PressionVal":99,"TempAir":0,"TempEau":31,)"
          R"("TensionVal":0})"

@@ -155,7 +155,9 @@ TEST(CliLink, IdentifyAndFaultCodesAsTheWindowsShowThem) {
               std::string::npos)
         << dtc.out;
     EXPECT_NE(dtc.out.find("\"n\":2,\"of\":2,\"code\":\"U1600\""), std::string::npos) << dtc.out;
-    EXPECT_EQ(cli("--interface sim:mm16 dtc").status, 2);
+    const auto rows = cli("--interface demo --ecu mm16 dtc --json --yes");
+    EXPECT_NE(rows.out.find(R"({"rows":["03","03","03","48","03","03","03"])"), std::string::npos) << rows.out;
+    EXPECT_EQ(cli("--interface sim:p8 dtc").status, 2);
 }
 
 TEST(CliLink, ThroughTheBenchResponderOnAPseudoTerminal) {

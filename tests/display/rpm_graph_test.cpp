@@ -45,32 +45,13 @@ std::vector<const Command*> commandsOf(const GraphFrame& frame) {
 const auto polylines = commandsOf<PolylineCommand>;
 const auto lines = commandsOf<LineCommand>;
 
-TEST(TracePict, IndexWrapsAndLabelsRefreshOnEvenIndexesOnly) {
-    GraphFixture f;
-    std::vector<int> seen;
-    for (int call = 0; call < 21; ++call) {
-        const TraceResult r = f.feed(1500);
-        ASSERT_EQ(r.status, TraceStatus::Drawn);
-        seen.push_back(f.index);
-        EXPECT_EQ(r.lrmp.has_value(), f.index % 2 == 0) << f.index;
-        EXPECT_EQ(r.ldeux.has_value(), f.index % 2 == 0) << f.index;
-    }
-    EXPECT_EQ(seen, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 0, 1}));
-}
-
-TEST(TracePict, RpmTruncatedToTensAndMeanReadsLowUntilTheWindowIsFull) {
-    for (auto [in, out] : {std::pair{1007.0f, 1000.0f}, {1239.9f, 1230.0f}, {499.0f, 490.0f}}) {
-        GraphFixture f;
-        float rpm = in;
-        f.graph.trace_pict(f.index, rpm, 0, 0);
-        EXPECT_EQ(rpm, out) << in;
-        EXPECT_EQ(f.newest(kSample), out) << in;
-    }
+TEST(TracePict, MeanReadsLowUntilTheWindowIsFullAndTheIndexWraps) {
     GraphFixture f;
     f.feed(1500);
     EXPECT_EQ(f.newest(kSmoothed), 750.0f);
     f.feed(1500, 0, 19);
     EXPECT_EQ(f.newest(kSmoothed), 1500.0f);
+    EXPECT_EQ(f.index, 0) << "wrapped at the point count";
     f.feed(1515, 0, 10);  // stored 1510: mean 1505, shown 1500
     EXPECT_EQ(f.newest(kSmoothed), 1500.0f);
 }
@@ -121,9 +102,7 @@ TEST(TracePict, RpmCurveIdleLineAndSmoothedCurve) {
     EXPECT_EQ(curves[0]->points[19], (Point{380, 250}));  // newest 1250, in both last points
     EXPECT_EQ(curves[0]->points[20], (Point{400, 250}));
 
-    GraphOptions options;
-    options.chLissage = true;
-    GraphFixture smooth({20, 1500, 1000}, options);
+    GraphFixture smooth({20, 1500, 1000}, {.chLissage = true});
     smooth.feed(1200, 0, 19);
     const TraceResult r2 = smooth.feed(1400);
     const auto smoothed = polylines(r2.frame);
@@ -133,18 +112,14 @@ TEST(TracePict, RpmCurveIdleLineAndSmoothedCurve) {
 }
 
 TEST(TracePict, ThrottleCurveAndSpreadCurveAboveIdle) {
-    GraphOptions tps;
-    tps.chTPS = true;
-    for (auto [throttle, y] : {std::pair{0.0f, 500.0}, {45.0f, 250.0}, {90.0f, 0.0}, {99.0f, -50.0}}) {
-        GraphFixture f({20, 1500, 1000}, tps);
+    for (auto [throttle, y] : {std::pair{45.0f, 250.0}, {99.0f, -50.0}}) {
+        GraphFixture f({20, 1500, 1000}, {.chTPS = true});
         const TraceResult r = f.feed(0, throttle);
         const auto curves = polylines(r.frame);
         ASSERT_EQ(curves.size(), 1u) << throttle;
         EXPECT_DOUBLE_EQ(curves[0]->points[20].y, y) << throttle;
     }
-    GraphOptions spread;
-    spread.chEcart = true;
-    GraphFixture f({20, 1500, 1000}, spread);
+    GraphFixture f({20, 1500, 1000}, {.chEcart = true});
     EXPECT_TRUE(polylines(f.feed(500).frame).empty());  // 500 is not above 500
     EXPECT_EQ(polylines(f.feed(510).frame).size(), 2u);
 }

@@ -45,7 +45,6 @@ struct Bench {
 TEST(GetTrimmerInitial, ReadsTheByteSignedAndTracesItsTwoDigits) {
     // The first answer is the canned one.
     const std::tuple<const char*, int, const char*> cases[] = {{nullptr, 9, "Trimmer Initial: 09"},
-                                                               {"83F110613DC825", -56, "Trimmer Initial: 200"},
                                                                {"83F110613DFF25", -1, "Trimmer Initial: 255"},
                                                                {"FE83F110613D80", 128, "Trimmer Initial: 128"},
                                                                {"83F110613D", 0, "Trimmer Initial: 00"},
@@ -80,7 +79,6 @@ TEST(GestionTrimmer, ChangesOnlyFrom600RpmAndNotWithTheEngineTest) {
 TEST(GestionTrimmer, ReadValuePerModel) {
     const std::tuple<proto::Model, const char*, const char*, std::vector<std::string>> cases[] = {
         {proto::Model::M59, "83F110613DFF25", "-1", {"213D/7/800"}},
-        {proto::Model::M59, "83F110613D8025", "128", {"213D/7/800"}},
         {proto::Model::M59, "7F", "0", {"213D/7/800"}},
         {proto::Model::MM15, "85", "5", {"0F/1/300"}},
         {proto::Model::RC15, "7E", "-2", {"0F/1/300"}},
@@ -173,8 +171,6 @@ TEST(SauveTrimmer, StoreWaitsForTheUnitToTakeTheValueAndFor600Rpm) {
     b.sent.clear();
     b.trimmer.GestionTrimmer(600);
     EXPECT_EQ(b.requestsOnly(), (std::vector<std::string>{"213D/7/800", "30150705/8/2000", "30150505/8/4000"}));
-    EXPECT_EQ(b.view.text("lbPanel1"), "Commande OK");
-    EXPECT_FALSE(b.trimmer.TrimmerASauver);
 }
 
 }  // namespace

@@ -18,8 +18,6 @@
 #include "gui/options_window.h"
 #include "gui/responder_window.h"
 #include "gui/session_controller.h"
-#include "gui/status_window.h"
-#include "gui/traffic_window.h"
 #include "gui_fixture.h"
 #include "link/link.h"
 #include "ports/kline_cable.h"

@@ -45,21 +45,19 @@ TEST_F(AppTest, WindowsOpenWhereTheSettingsPutThem) {
     EXPECT_EQ(position(ini(), "TraceLeft"), 3000);
 }
 
-TEST_F(AppTest, TheQuitButtonQuits) {
-    auto& main = startToMainWindow();
-    QSignalSpy finished(app.get(), &Application::finished);
-    main.findChild<QAbstractButton*>("cdquitter")->click();
-    ASSERT_TRUE(finished.count() > 0 || finished.wait(10000));
-    EXPECT_TRUE(support::IniFile(ini()).hasKey(keys::POSITIONS, "ParamLeft"));
-}
-
-TEST_F(AppTest, ClosingTheMainWindowQuitsTheSameWay) {
-    auto& main = startToMainWindow();
-    QSignalSpy finished(app.get(), &Application::finished);
-    main.close();
-    ASSERT_TRUE(finished.count() > 0 || finished.wait(10000));
-    EXPECT_TRUE(support::IniFile(ini()).hasKey(keys::POSITIONS, "ParamLeft"));
-    EXPECT_FALSE(main.isVisible());
+TEST_F(AppTest, TheQuitButtonAndClosingTheMainWindowQuitAlike) {
+    for (const bool button : {true, false}) {
+        auto& main = startToMainWindow();
+        QSignalSpy finished(app.get(), &Application::finished);
+        if (button) {
+            main.findChild<QAbstractButton*>("cdquitter")->click();
+        } else {
+            main.close();
+        }
+        ASSERT_TRUE(finished.count() > 0 || finished.wait(10000)) << button;
+        EXPECT_TRUE(support::IniFile(ini()).hasKey(keys::POSITIONS, "ParamLeft"));
+        app.reset();
+    }
 }
 
 TEST_F(AppTest, SigtermQuitsLikeTheQuitButton) {

@@ -87,26 +87,6 @@ TEST_F(AppTest, EnglishSettingShowsTheEnglishTexts) {
     EXPECT_FALSE(app->modeDemo());
 }
 
-TEST_F(AppTest, AnUnknownLanguageFallsBackToFrench) {
-    writeIni("[Affichage]\nLangue=Klingon\n");
-    auto& main = startToMainWindow();
-    EXPECT_EQ(app->settings().Langue, "Francais");
-    EXPECT_EQ(labelText(main, "lbPanel2"), qs(catalog("Francais").GetResourceString(137, "Attente")));
-}
-
-TEST_F(AppTest, ElmInterfaceShowsItsPortInTheStatusAndLeavesDemonstration) {
-    writeIni("[Interface]\nType=3\nPORT=4\n");
-    ASSERT_EQ(startApp(), Application::Start::Running);
-    auto& window = interfaceWindowLoaded();
-    // The simulated ELM327 port opens; the window closes and start-up goes on.
-    QSignalSpy ready(app.get(), &Application::mainWindowReady);
-    window.findChild<QAbstractButton*>("cdOK")->click();
-    ASSERT_TRUE(ready.wait(5000));
-    EXPECT_FALSE(app->modeDemo());
-    EXPECT_EQ(labelText(*app->mainWindow(), "lbPanel4"), "4ELM sur COM");
-    EXPECT_EQ(labelText(*app->mainWindow(), "lbPanel3"), "");
-}
-
 TEST_F(AppTest, SecondInstanceIsRefusedWithTheMessageAndWritesNothing) {
     std::filesystem::create_directories(documents() / "Dravio");
     support::SingleInstance first(documents() / "Dravio" / "dravio.lock");

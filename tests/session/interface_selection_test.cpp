@@ -4,7 +4,6 @@
 
 #include <map>
 
-#include "base/clock.h"
 #include "fake_devices.h"
 #include "link/trace.h"
 #include "ports/kline_cable.h"

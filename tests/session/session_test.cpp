@@ -6,8 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "base/clock.h"
-#include "base/event_loop.h"
 #include "link/link.h"
 #include "proto/models.h"
 #include "session/link_host.h"
@@ -47,7 +45,6 @@ protected:
             return answer;
         };
         outputs.writeEcuKey = [this](const std::string& key, const std::string& value) { ecuKeys[key] = value; };
-        outputs.graph = [this](display::TraceResult result) { graphFrames += result.frame.commands.empty() ? 0 : 1; };
         outputs.settingsChanged = [this](const SessionSettings& s) { written.push_back(s); };
         session = &host.startSession(setup, outputs);
     }
@@ -76,7 +73,6 @@ protected:
     std::vector<SessionSettings> written;
     std::function<void()> onChanges;
     base::MessageAnswer answer = base::MessageAnswer::Ok;
-    int graphFrames = 0;
 };
 
 // The one-byte ECUs start when the rider turns the key after the box; the
@@ -111,18 +107,6 @@ TEST_F(LinkSessionTest, OneByteEcuStartsOnlyWhenTheKeyBoxIsAccepted) {
             EXPECT_EQ(shown["lbPanel5"].text, std::string(proto::InitModeles().name(c.model)));
         }
     }
-}
-
-TEST_F(LinkSessionTest, GraphFramesComeWhileTheGraphBoxIsChecked) {
-    build(proto::Model::M59);
-    session->initialise();
-    session->setGraphSurface({400, 300, 15});
-    const int framesBefore = graphFrames;
-    measure(3);
-    EXPECT_EQ(graphFrames, framesBefore);  // box unchecked: nothing drawn
-    session->setChecked("chgraph", true);
-    measure(4);
-    EXPECT_GE(graphFrames, framesBefore + 4);
 }
 
 TEST_F(LinkSessionTest, WorkForTheIdleLinkWaitsForTheCycleToEnd) {

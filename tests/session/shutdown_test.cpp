@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "base/clock.h"
-#include "base/event_loop.h"
-#include "link/trace.h"
 #include "ports/sim_cable.h"
 #include "proto/framing.h"
 #include "proto/hex.h"

@@ -90,7 +90,6 @@ TEST_F(KwpEcuTest, ThrottleResetActuatorTestsAndTrimmerRunAsOnTheUnit) {
     }
     ecu.engine().setRunning(true);
     EXPECT_BYTES(line.askData({0x21, 0x57}), "61 57 04");
-    ecu.engine().setRunning(true);
     EXPECT_BYTES(line.askData({0x30, 0x15, 0x07, 0xFF}), "70 15 07 FF");
     EXPECT_BYTES(line.askData({0x21, 0x3D}), "61 3D FF");
     EXPECT_BYTES(line.askData({0x30, 0x15, 0x05, 0x09}), "70 15 05 09");

@@ -201,9 +201,11 @@ void SessionController::render() {
 
 void SessionController::applyMain(const std::map<std::string, base::ControlState>& changes) {
     model_.apply(changes);
-    // The diagnostic windows are not part of this program yet.
-    model_.control("cddiag").enabled = false;
-    model_.control("mndiag").enabled = false;
+    // Windows not part of this program yet: their commands stay disabled, so that no
+    // control is live without doing what it says.
+    for (const char* name : {"cddiag", "mndiag", "cdTrimer15", "mnTrim15M", "mnConvert"}) {
+        model_.control(name).enabled = false;
+    }
     render();
     if (graph_) graph_->setTraceChecked(model_.control("chgraph").checked);
     emit mainChanged();

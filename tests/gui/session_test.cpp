@@ -196,11 +196,13 @@ TEST_F(SessionTest, SerialKLineCableOnTheBenchRespondersPseudoTerminalReachesThe
     quitAndWait();
 }
 
-TEST_F(SessionTest, OptionsThatChangeTheModelTakeTheLinkDownVisibly) {
-    writeIni("[ECU]\nType=4\n[Menu]\nauto=0\n");
+TEST_F(SessionTest, WindowsToComeStayShutAndAModelChangeTakesTheLinkDownVisibly) {
+    writeIni("[ECU]\nType=1\n[Menu]\nauto=0\n");
     auto& main = startToMainWindow();
     main.action("MnInit")->trigger();
     WAIT_FOR(button(main, "cdparametre").isEnabled(), kLinkTimeoutMs);
+    for (const char* name : {"cdTrimer15", "cddiag"}) EXPECT_FALSE(button(main, name).isEnabled()) << name;
+    for (const char* name : {"mnTrim15M", "mnConvert", "mndiag"}) EXPECT_FALSE(main.action(name)->isEnabled()) << name;
 
     app->openOptions();
     auto* options = app->optionsWindow();

@@ -7,9 +7,7 @@
 #include <chrono>
 #include <future>
 #include <memory>
-#include <optional>
 #include <string>
-#include <thread>
 
 #include "app/cli_link.h"
 #include "base/worker.h"

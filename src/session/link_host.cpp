@@ -26,6 +26,12 @@ bool LinkHost::openDevices(const InterfaceChoice& choice, proto::Model model, st
 
 Session& LinkHost::startSession(SessionSetup setup, SessionOutputs outputs) {
     session.reset();
+    // The simulator plays the session's model: a new model needs its own twin.
+    if (devices.simulatedEcu() != nullptr && devices.choice().detail.empty() && devices.simulatedModel() != setup.model) {
+        const InterfaceChoice choice = devices.choice();
+        std::string error;
+        openDevices(choice, setup.model, error);
+    }
     session = std::make_shared<Session>(loop, link, devices, std::move(setup), std::move(outputs));
     return *session;
 }

@@ -1,7 +1,5 @@
-// One session, driven the way the window drives it (the link on a worker thread
-// of its own, work posted to it) and the way the command line does (the link on
-// the calling thread), through every kind of interface: the simulator, a K-line
-// cable on the bench responder's pseudo-terminal, and an ELM327 there.
+// One session driven as the window drives it (a worker thread) and as the command
+// line does (the calling thread), through the simulator, a K-line cable and an ELM327.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -37,7 +35,6 @@ std::string name(const ::testing::TestParamInfo<Case>& info) {
            (info.param.face == Face::Window ? "_Window" : "_CommandLine");
 }
 
-// Where the session lives, and how work reaches it.
 class Host {
 public:
     virtual ~Host() = default;

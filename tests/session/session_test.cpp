@@ -20,9 +20,10 @@ using namespace std::chrono_literals;
 class LinkSessionTest : public ::testing::Test {
 protected:
     void build(proto::Model model, bool demo = false) {
-        std::string error;
-        ASSERT_TRUE(host.openDevices({demo ? InterfaceKind::Demo : InterfaceKind::Simulator, ""}, model, error))
-            << error;
+        std::string error;  // the simulator stays open from one session to the next, as in the window
+        if (demo || host.devices.simulatedEcu() == nullptr) {
+            ASSERT_TRUE(host.openDevices({demo ? InterfaceKind::Demo : InterfaceKind::Simulator, ""}, model, error));
+        }
         SessionSetup setup;
         setup.model = model;
         setup.modeDemo = demo;
@@ -103,6 +104,7 @@ TEST_F(LinkSessionTest, OneByteEcuStartsOnlyWhenTheKeyBoxIsAccepted) {
         if (c.boxes > 0) {
             EXPECT_EQ(asked.front(), kKeyOnTitle);
         }
+        EXPECT_EQ(host.devices.simulatedModel(), c.model);  // each model plays against its own twin
         if (c.up) {
             EXPECT_EQ(shown["lbPanel5"].text, std::string(proto::InitModeles().name(c.model)));
         }

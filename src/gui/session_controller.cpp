@@ -372,6 +372,8 @@ void SessionController::showIdentification() {
             if (!lines) return;
             if (!identification_) {
                 identification_ = new IdentificationWindow(window_);
+                connect(identification_, &QDialog::finished, this,
+                        [this] { withSession([](session::Session& s) { s.identificationClosed(); }); });
                 connect(identification_, &IdentificationWindow::logRequested, this, [this] {
                     const auto shown = shownIdentification_;
                     withSession([shown](session::Session& s) { s.logIdentification(shown); });

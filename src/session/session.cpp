@@ -410,6 +410,12 @@ std::optional<diag::IdentificationLines> Session::identifyFromMenu() {
     return lines;
 }
 
+void Session::identificationClosed() {
+    base::ViewState closed;
+    diag::FrmIdentification(closed, {}).cdquitter_Click(view_);
+    flush();
+}
+
 void Session::logIdentification(const diag::IdentificationLines& lines) {
     link_.trace().EcritTrace("", false);
     for (const auto& line : lines) link_.trace().EcritTrace(line, false);

@@ -128,6 +128,9 @@ public:
     // The identification menu entry: a running cycle is asked to stop first (and the
     // user to click again); none until it has ended.
     std::optional<diag::IdentificationLines> identifyFromMenu();
+    // The identification window closed: the main window gets its entry and its
+    // measurement button back.
+    void identificationClosed();
     // Copies the identification lines to the trace, framed by blank lines.
     void logIdentification(const diag::IdentificationLines& lines);
     // Every fault in a KWP2000 or OBD-II memory, cleared first on request (the

@@ -246,6 +246,8 @@ TEST_F(SessionTest, IdentificationMenuStopsTheCycleFirstThenShowsTheRecord) {
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(labelText(*window, "lbDucati"), "Ducati Number : 28640751A  ");
     EXPECT_EQ(labelText(*window, "lbDate"), "Programming Date : 20030828");
+    window->findChild<QPushButton*>("cdquitter")->click();  // the measurements can start again
+    WAIT_FOR(button(main, "cdparametre").isEnabled() && main.action("mnIdentification")->isEnabled(), kLinkTimeoutMs);
     quitAndWait();
 }
 

@@ -61,7 +61,7 @@ void InterfaceSelection::optionClick(std::int16_t index) {
         state_.cbportText = typedElmPath_.empty() ? "Com:" + std::to_string(PortInterface_) : typedElmPath_;
         state_.FrBTVisible = true;
         state_.lbFound = serialDevices_.empty()
-                             ? "Aucun port série trouvé (/dev/ttyUSB*, ttyACM*, rfcomm*) ; un chemin peut être saisi"
+                             ? "Aucun port série trouvé : saisir un chemin"
                              : std::to_string(serialDevices_.size()) + " port(s) série trouvé(s)";
         return;
     }
@@ -84,7 +84,7 @@ bool InterfaceSelection::ListeUSB() {
     } else if (TypeInterface_ == kInterfaceTty) {
         found = factory_.klineDevices();
         wanted = saved_.Device;
-        if (found.empty()) why = "Aucun câble K-line série trouvé (/dev/ttyUSB*, /dev/ttyACM*)";
+        if (found.empty()) why = "Aucun câble K-line série (ttyUSB, ttyACM)";
     } else {
         found = listFtdiCables(factory_, why);
         if (found.empty() && why.empty()) why = "Aucun câble FTDI trouvé";

@@ -4,20 +4,6 @@
 
 namespace dravio::diag {
 
-Dtc59Hooks dtc59Hooks(link::Link& link, ecu::ResourceText GetResourceString) {
-    Dtc59Hooks h;
-    h.EnvoieRequete = [&link](std::string_view requete, std::string_view reponseDemo, std::int16_t longueur,
-                              std::int16_t delaiMs) {
-        return link.EnvoieRequete(requete, reponseDemo, longueur, delaiMs);
-    };
-    h.Attente = [&link](double secondes) { link.Attente(secondes); };
-    h.GetResourceString = std::move(GetResourceString);
-    h.EcritTrace = [&link](std::string_view texte, bool avecTemps) { link.trace().EcritTrace(texte, avecTemps); };
-    h.Timer_present = [&link](bool enabled) { link.Timer_present().setEnabled(enabled); };
-    h.EnteteReponse = link.EnteteReponse;
-    return h;
-}
-
 Dtc59Requests dtc59Requests(const proto::RequestTable& table, proto::Model model) {
     auto get = [&](proto::Slot slot) { return KwpRequest{table.request(slot, model), table.length(slot, model)}; };
     Dtc59Requests r;

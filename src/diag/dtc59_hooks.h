@@ -8,6 +8,9 @@
 #include <string>
 #include <string_view>
 
+#include <utility>
+
+#include "diag/link_hooks.h"
 #include "ecu/exchange.h"
 #include "proto/request_table.h"
 
@@ -17,19 +20,11 @@ class Link;
 
 namespace dravio::diag {
 
-struct Dtc59Hooks {
-    ecu::Exchange EnvoieRequete;
-    ecu::Wait Attente;
-    ecu::ResourceText GetResourceString;
-    // Trace writer: the text, and whether it also goes (time-stamped) to the file.
-    std::function<void(std::string_view texte, bool avecTemps)> EcritTrace;
-    // The main window's keep-alive timer Timer_present, off or on.
-    std::function<void(bool enabled)> Timer_present;
-    std::string EnteteReponse = "F110";
-};
+using Dtc59Hooks = LinkHooks;
 
-// The hooks onto a link: its exchange engine, wait, trace and keep-alive timer.
-Dtc59Hooks dtc59Hooks(link::Link& link, ecu::ResourceText GetResourceString);
+inline Dtc59Hooks dtc59Hooks(link::Link& link, ecu::ResourceText GetResourceString) {
+    return linkHooks(link, std::move(GetResourceString));
+}
 
 // One request of the model: text without header and checksum, answer length.
 struct KwpRequest {

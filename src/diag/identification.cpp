@@ -61,20 +61,6 @@ std::string oneByteIdentificationCharacter(std::string_view answer) {
     return kwptext::characterOf(proto::HexToByte(answer));
 }
 
-IdentificationHooks identificationHooks(link::Link& link, ecu::ResourceText GetResourceString) {
-    IdentificationHooks h;
-    h.EnvoieRequete = [&link](std::string_view requete, std::string_view reponseDemo, std::int16_t longueur,
-                              std::int16_t delaiMs) {
-        return link.EnvoieRequete(requete, reponseDemo, longueur, delaiMs);
-    };
-    h.Attente = [&link](double secondes) { link.Attente(secondes); };
-    h.GetResourceString = std::move(GetResourceString);
-    h.EcritTrace = [&link](std::string_view texte, bool avecTemps) { link.trace().EcritTrace(texte, avecTemps); };
-    h.Timer_present = [&link](bool enabled) { link.Timer_present().setEnabled(enabled); };
-    h.EnteteReponse = link.EnteteReponse;
-    return h;
-}
-
 FrmIdentification::FrmIdentification(base::ViewState& view, IdentificationHooks hooks)
     : view_(view), hooks_(std::move(hooks)) {}
 

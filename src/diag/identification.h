@@ -14,6 +14,9 @@
 #include <string_view>
 
 #include "base/view_state.h"
+#include <utility>
+
+#include "diag/link_hooks.h"
 #include "ecu/exchange.h"
 
 namespace dravio::link {
@@ -47,19 +50,11 @@ IdentificationLines kwpIdentificationLines(std::string_view answer, std::string_
 // nothing for "", "00" and "FF".
 std::string oneByteIdentificationCharacter(std::string_view answer);
 
-struct IdentificationHooks {
-    ecu::Exchange EnvoieRequete;
-    ecu::Wait Attente;
-    ecu::ResourceText GetResourceString;
-    // Trace writer: the text, and whether it also goes (time-stamped) to the file.
-    std::function<void(std::string_view texte, bool avecTemps)> EcritTrace;
-    // The main window's keep-alive timer Timer_present, off or on.
-    std::function<void(bool enabled)> Timer_present;
-    std::string EnteteReponse = "F110";
-};
+using IdentificationHooks = LinkHooks;
 
-// The hooks onto a link: its exchange engine, wait, trace and keep-alive timer.
-IdentificationHooks identificationHooks(link::Link& link, ecu::ResourceText GetResourceString);
+inline IdentificationHooks identificationHooks(link::Link& link, ecu::ResourceText GetResourceString) {
+    return linkHooks(link, std::move(GetResourceString));
+}
 
 class FrmIdentification {
 public:

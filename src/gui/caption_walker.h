@@ -1,8 +1,13 @@
-// gui: applying a language to a window: every frame, check box, option button,
-// command button and menu entry with a resource id gets GetResourceString(id,
-// its current caption).
+// gui: applying a language to a window: every window title, frame, label, check box,
+// option button, command button, tab and menu entry with a resource id gets
+// GetResourceString(id, its French caption).
+//
+// A window gives a control its id where it creates it (setCaptionId); the French
+// text the control had then is kept on the control, so that switching from one
+// catalog to another never falls back to the previous language's text.
 #pragma once
 
+#include <QObject>
 #include <QWidget>
 #include <functional>
 #include <optional>
@@ -14,8 +19,21 @@ namespace dravio::gui {
 
 using CaptionIdLookup = std::function<std::optional<int>(std::string_view controlName)>;
 
-// Walks `window` and its children (menus included). Returns how many captions
-// had an id. `lookup` defaults to the program's table (captionId).
+// Marks `object` (a widget, a menu, an action, or a window for its title) as translated
+// under `id`. Returns the object for chaining in window code.
+template <typename T>
+T* setCaptionId(T* object, int id) {
+    object->setProperty("dravioCaptionId", id);
+    return object;
+}
+std::optional<int> captionIdOf(const QObject& object);
+
+// Walks `window` and its children (menus included). Returns how many captions had an
+// id. An object's own id (setCaptionId) wins; otherwise `lookup` (by default the
+// program's table of control names, captionId) is asked.
 int applyCaptions(QWidget& window, const support::Catalog& catalog, const CaptionIdLookup& lookup = {});
+
+// The French text of `id` as the window had it, or `fallback` when none was seen.
+QString translatedText(const support::Catalog& catalog, int id, const char* french);
 
 }  // namespace dravio::gui

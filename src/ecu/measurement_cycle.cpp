@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "base/number_pattern.h"
+#include "link/value_labels.h"
 
 namespace dravio::ecu {
 
@@ -76,8 +77,8 @@ float MeasurementCycle::moyenne(int channel, int counter, float value, int depth
 }
 
 void MeasurementCycle::cdparametre_Click() {
-    if (view_.text("cdparametre") == kStop) {
-        view_.setText("cdparametre", text(0, kParametres));
+    if (view_.text("cdparametre") == text(2101, kStop)) {
+        view_.setText("cdparametre", text(2100, kParametres));
         view_.setEnabled("cdparametre", false);
         StopMesures = true;
         view_.setChecked("Chenregistre", false);
@@ -85,7 +86,7 @@ void MeasurementCycle::cdparametre_Click() {
         return;
     }
     if (!LiaisonLibre) return;
-    view_.setText("cdparametre", kStop);
+    view_.setText("cdparametre", text(2101, kStop));
     StopMesures = false;
     view_.setEnabled("mnConvert", false);
     cycle();
@@ -98,7 +99,7 @@ void MeasurementCycle::setUp() {
     lastReading_ = 0;
     CompteurCycles = 0;
     NbRates = 0;
-    if (link_.ModeDemo) view_.setText("lbPanel3", "Démo");
+    if (link_.ModeDemo) view_.setText("lbPanel3", text(2103, "Démo"));
     const proto::Model model = link_.TypeECU;
     if (model == proto::Model::MM15 || model == proto::Model::RC15) {
         view_.setVisible("mnTrimmer", false);
@@ -112,21 +113,22 @@ void MeasurementCycle::setUp() {
         if (!TrimmerInitial && hooks_.GetTrimmerInitial) TrimmerInitial = hooks_.GetTrimmerInitial();
         const std::string initial = TrimmerInitial ? std::to_string(*TrimmerInitial) : std::string{};
         view_.setText("cdTrimmer", text(174, "Reset to ") + initial);
+        view_.setEnabled("cdTrimmer", TrimmerInitial.has_value());
         if (link_.ModeDemo && TrimmerInitial) view_.setValue("HScrollTrimmer", *TrimmerInitial);
     }
     if (model == proto::Model::Obd) {
-        view_.setText("Frinject", "LOAD %");
-        view_.setText("Fravance", "Mass Air cg/s");
-        view_.setText("Frbatterie", "Speed");
+        view_.setText("Frinject", text(2112, "LOAD %"));
+        view_.setText("Fravance", text(2113, "Mass Air cg/s"));
+        view_.setText("Frbatterie", text(2114, "Speed"));
     }
     view_.setMaximum("ProgressBar1", 100);
     view_.setVisible("ProgressBar1", true);
-    view_.setText("Lbtest", text(0, "TPS (deg)"));
+    view_.setText("Lbtest", text(2102, "TPS (deg)"));
     view_.setVisible("Lbtest", true);
 }
 
 void MeasurementCycle::tearDown() {
-    view_.setText("cdparametre", text(0, kParametres));
+    view_.setText("cdparametre", text(2100, kParametres));
     view_.setEnabled("cdparametre", true);
     MesuresArretees = true;
     link_.Timer_present().setEnabled(true);
@@ -159,7 +161,7 @@ void MeasurementCycle::cycle() {
 void MeasurementCycle::iteration() {
     ++cyclesRun_;
     if (!decoder_ || decoder_->model() != link_.TypeECU) decoder_.emplace(link_.TypeECU, link_.EnteteReponse);
-    const auto on = channels();
+    auto on = channels();
     const bool fast = link_.TypeECU == proto::Model::M59 && fastMode && fastMode();
 
     // Live values.
@@ -181,9 +183,11 @@ void MeasurementCycle::iteration() {
 
     // Throttle.
     if (link_.ModeDemo) m_.Papillon = static_cast<float>(50.0 * random() + 10.0);
+    // The idle graph's fast mode reads the engine speed only: the rest shows no value.
+    if (fast) on = MeasureChannels{false, false, false, false, false, false, false};
     if (on.Potar) {
         view_.setText("Potar", base::fixedDecimals(m_.Papillon, 1));
-        if (!view_["lbMoteurPP"].checked.value_or(false) || !view_.enabled("lbMoteurPP")) {
+        if (!(hooks_.stepperBusy && hooks_.stepperBusy())) {
             view_.setValue("ProgressBar1", static_cast<int>(std::lround(m_.Papillon)));
         }
     } else {
@@ -240,6 +244,8 @@ void MeasurementCycle::iteration() {
 
     // Link check: three red indicators in a row end the cycle.
     if (link_.Shape1() == link::kShape1Red) {
+        // Nothing was read: no value may stay on screen as if it were.
+        for (const char* label : link::kValueLabels) view_.setText(label, kOff);
         if (NbRates >= 2) {
             StopMesures = true;
         } else {
@@ -254,6 +260,26 @@ void MeasurementCycle::iteration() {
 }
 
 void MeasurementCycle::frameDoubleClick(const std::string& frame) {
+    if (frame == "Frtrimmer") {
+        const bool now = !view_.enabled("Trimmer");
+        view_.setEnabled("Trimmer", now);
+        if (!now) view_.setText("Trimmer", kOff);
+        settings_.Trimmer = now;
+        // The change frame and its menu follow only while measuring a model-4 ECU.
+        const bool live = now && link_.TypeECU == proto::Model::M59 && !MesuresArretees;
+        view_.setVisible("FrChgTrimmer", live);
+        view_.setVisible("mnTrimmer", now);
+        if (hooks_.EcritConfig) hooks_.EcritConfig();
+        return;
+    }
+    if (frame == "frMoteurPP") {
+        const bool now = !view_.enabled("lbMoteurPP");
+        view_.setEnabled("lbMoteurPP", now);
+        view_.setEnabled("cdMoteurPP", now);
+        if (!now) view_.setText("lbMoteurPP", kOff);
+        if (hooks_.EcritConfig) hooks_.EcritConfig();
+        return;
+    }
     for (const auto& f : kFrames) {
         if (frame != f.frame) continue;
         const bool now = !view_.enabled(f.label);

@@ -58,6 +58,8 @@ struct CycleHooks {
     std::function<void(float regime, const Mesures& m)> DessineMap;
     // Stepper motor text for lbMoteurPP and the trimmer handling.
     std::function<std::string(float regime)> GestionMoteurPP;
+    // True while the stepper test owns the bar graph.
+    std::function<bool()> stepperBusy;
     std::function<void(float regime)> GestionTrimmer;
     // The external lambda device, when one is chosen.
     std::function<void()> AcquiertLambda;

@@ -1,5 +1,7 @@
 #include "gui/about_window.h"
 
+#include "gui/caption_walker.h"
+
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -9,17 +11,20 @@ namespace dravio::gui {
 AboutWindow::AboutWindow(const QString& versionText, const QUrl& projectPage, QWidget* parent) : QDialog(parent) {
     setObjectName("frmAbout");
     setWindowTitle("A propos");
+    setCaptionId(this, 2450);
     auto* layout = new QVBoxLayout(this);
     auto* name = new QLabel("<b>Dravio</b>", this);
     name->setObjectName("lbNom");
     auto* version = new QLabel("Version" + versionText, this);
     version->setObjectName("lbVersion");
-    auto* licence = new QLabel("Licence : voir le fichier README du projet.", this);
+    auto* licence = setCaptionId(new QLabel("Licence : voir le fichier README du projet.", this), 2451);
     licence->setObjectName("lbLicence");
-    auto* link = new QLabel(QString("<a href=\"%1\">%2</a>").arg(projectPage.toString(), "Page du projet"), this);
+    auto* link = setCaptionId(new QPushButton("Page du projet", this), 2452);
     link->setObjectName("lbLien");
-    link->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
-    connect(link, &QLabel::linkActivated, this, [this](const QString& url) { emit linkActivated(QUrl(url)); });
+    link->setFlat(true);
+    link->setCursor(Qt::PointingHandCursor);
+    link->setToolTip(projectPage.toString());
+    connect(link, &QPushButton::clicked, this, [this, projectPage] { emit linkActivated(projectPage); });
     auto* ok = new QPushButton("OK", this);
     ok->setObjectName("cdOK");
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);

@@ -53,9 +53,24 @@ Application::Start Application::start() {
     folders_ = setup.folders;
     ini_ = std::make_unique<support::IniFile>(folders_.settingsFile());
 
-    instance_ = std::make_unique<support::SingleInstance>(folders_.lockFile());
-    if (instance_->tryAcquire() == support::SingleInstance::Result::AlreadyRunning) {
-        presenter_.message(DialogPresenter::Icon::Critical, "Dravio", kDejaLance, nullptr);
+    // The language first, so that even the refusals below speak it.
+    settings_.load(*ini_);
+    language_ = support::selectLanguage(settings_.Langue, config_.dataDir);
+    const auto& catalog = language_.catalog;
+
+    instance_ = std::make_unique<support::SingleInstance>(support::lockFile(config_.environment, folders_.DossierDravio));
+    const auto lock = instance_->tryAcquire();
+    if (lock == support::SingleInstance::Result::AlreadyRunning) {
+        presenter_.message(DialogPresenter::Icon::Critical, "Dravio", qs(catalog.GetResourceString(2501, kDejaLance)),
+                           nullptr);
+        return Start::AlreadyRunning;
+    }
+    if (lock == support::SingleInstance::Result::Error) {
+        // Unguarded, two programs could talk on one cable at once.
+        presenter_.message(DialogPresenter::Icon::Critical, "Dravio",
+                           qs(catalog.GetResourceString(2502, "Dravio ne peut pas vérifier qu'il est seul lancé : ") +
+                              instance_->error()),
+                           nullptr);
         return Start::AlreadyRunning;
     }
 
@@ -74,9 +89,6 @@ Application::Start Application::start() {
     for (const auto& problem : setup.status.problems) {
         linkThread_.post([problem](LinkHost& context) { context.trace.EcritTrace(problem, false); });
     }
-    if (!instance_->held()) {
-        linkThread_.post([why = instance_->error()](LinkHost& context) { context.trace.EcritTrace(why, false); });
-    }
 
     traceFile_ = support::rotateTraceFile(*ini_, folders_.DossierLog);
     const std::string osName = config_.osName.empty() ? support::operatingSystemName() : config_.osName;
@@ -90,10 +102,17 @@ Application::Start Application::start() {
     window->setAttribute(Qt::WA_DeleteOnClose);
     interfaceWindow_ = window;
     connect(window, &InterfaceWindow::firstShown, this, &Application::interfaceWindowShown);
-    connect(window, &QDialog::finished, this, [this] {
-        if (!quitting_) afterInterface();
+    // Closing the window or Escape chooses nothing: the program ends.
+    connect(window, &QDialog::finished, this, [this](int result) {
+        if (quitting_) return;
+        if (result == QDialog::Accepted) {
+            afterInterface();
+        } else {
+            quit();
+        }
     });
     applyCaptions(*window, language_.catalog);
+    window->setCatalog(language_.catalog);
     window->load();
     window->open();
     return Start::Running;
@@ -102,6 +121,8 @@ Application::Start Application::start() {
 void Application::selectLanguage() {
     language_ = support::selectLanguage(settings_.Langue, config_.dataDir);
     if (language_.settingReplaced) settings_.Langue = language_.language;
+    model_.translate(language_.catalog);
+    languageApplier_.setCatalog(language_.catalog);
     if (!language_.problem.empty()) {
         linkThread_.post([why = language_.problem](LinkHost& context) { context.trace.EcritTrace(why, false); });
     }
@@ -132,6 +153,7 @@ void Application::afterInterface() {
     mainWindow_->show();
     connectMainWindow();
     session_ = std::make_unique<SessionController>(linkThread_, presenter_, model_, settings_, *ini_);
+    connect(&languageApplier_, &LanguageApplier::languageChanged, session_.get(), &SessionController::setCatalog);
     session_->open(*mainWindow_, sessionSetup());
 
     linkThread_.post([line = "Version : Dravio" + versionText_, file = traceFile_.FichierTrace](LinkHost& context) {
@@ -149,6 +171,12 @@ void Application::connectMainWindow() {
     connect(window, &MainWindow::aboutRequested, this, &Application::showAbout);
     connect(window, &MainWindow::helpRequested, this, &Application::openHelp);
     connect(window, &MainWindow::webRequested, this, &Application::openWeb);
+    connect(window, &MainWindow::traceRequested, this, [this] {
+        if (!traceWindow_) return;
+        traceWindow_->show();
+        traceWindow_->raise();
+        traceWindow_->activateWindow();
+    });
     connect(window, &MainWindow::resized, this, &Application::saveMainPosition);
     connect(&linkThread_, &LinkThread::shape1Changed, window, [this](quint32 bgr) {
         model_.Shape1 = bgr;
@@ -162,11 +190,9 @@ void Application::render() {
 
 void Application::applyLanguage() {
     model_.showTitle(language_.catalog, versionText_);
-    if (mainWindow_) {
-        render();
-        applyCaptions(*mainWindow_, language_.catalog);
-    }
-    if (traceWindow_) applyCaptions(*traceWindow_, language_.catalog);
+    model_.translate(language_.catalog);
+    render();
+    languageApplier_.setCatalog(language_.catalog);
 }
 
 void Application::toggleTest() {
@@ -178,12 +204,15 @@ void Application::toggleTest() {
 void Application::openOptions() {
     if (!mainWindow_ || optionsWindow_) return;
     // The settings must not change under a running cycle.
-    if (session_) session_->stopMeasuring();
+    if (session_) session_->pauseForOptions();
     auto* window =
         new OptionsWindow(OptionsModel(settings_, modeles_, modeDemo_), *ini_, presenter_, mainWindow_.get());
     window->setAttribute(Qt::WA_DeleteOnClose);
     optionsWindow_ = window;
     connect(window, &OptionsWindow::settingsAccepted, this, &Application::settingsAccepted);
+    connect(window, &QDialog::rejected, this, [this] {
+        if (session_) session_->resumeAfterOptions(std::nullopt);
+    });
     applyCaptions(*window, language_.catalog);
     window->open();
 }
@@ -193,15 +222,6 @@ void Application::settingsAccepted(const support::Settings& settings, bool modeD
     const bool linkDown = settings.TypeECU != settings_.TypeECU || modeDemo != modeDemo_;
     settings_ = settings;
     modeDemo_ = modeDemo;
-    linkThread_.post([demo = modeDemo_, model = proto::modelOrDefault(settings_.TypeECU)](LinkHost& context) {
-        context.link.ModeDemo = demo;
-        context.link.TypeECU = model;
-    });
-    if (session_) session_->rebuild(sessionSetup(), linkDown);
-    model_.showChannels(settings_);
-    model_.showUnits(settings_);
-    model_.showModel(settings_);
-    model_.showDemo(modeDemo_);
     if (languageChanged) {
         selectLanguage();
         if (model_.MesuresArretees) {
@@ -209,7 +229,28 @@ void Application::settingsAccepted(const support::Settings& settings, bool modeD
                 language_.catalog.GetResourceString(text_id::Attente, main_text::Attente);
         }
     }
+    model_.showChannels(settings_);
+    model_.showUnits(settings_);
+    model_.showModel(settings_);
+    model_.showDemo(modeDemo_);
     applyLanguage();
+    if (!session_) return;
+    if (!linkDown) {
+        session_->resumeAfterOptions(sessionSetup());
+        return;
+    }
+    // A new model or mode needs a new initialisation: the link goes down where the rider sees it.
+    model_.showLinkDown(language_.catalog);
+    render();
+    linkThread_.post([demo = modeDemo_, model = proto::modelOrDefault(settings_.TypeECU),
+                      why = language_.catalog.GetResourceString(
+                          text_id::LinkDownOptions, "Liaison coupée : le modèle d'ECU ou le mode a changé, "
+                                                    "une nouvelle initialisation est nécessaire")](LinkHost& context) {
+        context.link.ModeDemo = demo;
+        context.link.TypeECU = model;
+        context.trace.EcritTrace(why, false);
+    });
+    session_->rebuild(sessionSetup(), true);
 }
 
 void Application::showAbout() {
@@ -230,14 +271,16 @@ void Application::openHelp() {
             return;
         }
     }
-    presenter_.message(DialogPresenter::Icon::Information, "Dravio", kFichierAbsent, mainWindow_.get());
+    presenter_.message(DialogPresenter::Icon::Information, "Dravio",
+                       qs(language_.catalog.GetResourceString(2503, kFichierAbsent)), mainWindow_.get());
 }
 
 void Application::openWeb() { openFile(projectPage()); }
 
 void Application::openFile(const QUrl& url) {
     if (!presenter_.openUrl(url)) {
-        presenter_.message(DialogPresenter::Icon::Information, "Dravio", "Impossible d'ouvrir " + url.toString(),
+        presenter_.message(DialogPresenter::Icon::Information, "Dravio",
+                           qs(language_.catalog.GetResourceString(2310, "Impossible d'ouvrir ")) + url.toString(),
                            mainWindow_.get());
     }
 }

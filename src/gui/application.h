@@ -14,6 +14,7 @@
 
 #include "proto/models.h"
 #include "gui/dialog_presenter.h"
+#include "gui/language_applier.h"
 #include "gui/link_thread.h"
 #include "gui/main_window_model.h"
 #include "session/session.h"
@@ -109,6 +110,7 @@ private:
     support::TraceFileChoice traceFile_;
     support::Settings settings_;
     support::LanguageSelection language_;
+    LanguageApplier languageApplier_;
     proto::Modeles modeles_;
     std::string versionText_;
     MainWindowModel model_;

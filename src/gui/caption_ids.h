@@ -16,6 +16,20 @@ inline constexpr int TitreMesures = 101;    // title while measuring
 inline constexpr int Attente = 137;         // lbPanel(2) when no cycle runs
 inline constexpr int Test = 148;            // lbPanel(3) when the Test entry is checked
 inline constexpr int ResetTo = 174;         // cdTrimmer once the initial trimmer is known
+inline constexpr int Air = 2013;            // frame titles before their unit
+inline constexpr int Mot = 2014;
+inline constexpr int Pression = 2012;
+inline constexpr int DefautsPresents = 2104;
+inline constexpr int Demo = 2103;
+inline constexpr int ElmSurCom = 2105;
+inline constexpr int ToolTipMesure = 2106;
+inline constexpr int ToolTipMoteur = 2107;
+inline constexpr int ToolTipInit = 2108;
+inline constexpr int ToolTipMoyenne = 2109;
+inline constexpr int ToolTipCourbes = 2110;
+inline constexpr int DemoMarque = 2111;    // title mark while values are simulated
+inline constexpr int InitOff = 136;
+inline constexpr int LinkDownOptions = 2500;
 }  // namespace text_id
 
 // The id of a window control (frame, check box, option button, command button,

@@ -27,13 +27,25 @@ T* setCaptionId(T* object, int id) {
     return object;
 }
 std::optional<int> captionIdOf(const QObject& object);
+// The same for a widget's tooltip.
+template <typename T>
+T* setToolTipId(T* widget, int id) {
+    widget->setProperty("dravioToolTipId", id);
+    return widget;
+}
 
 // Walks `window` and its children (menus included). Returns how many captions had an
 // id. An object's own id (setCaptionId) wins; otherwise `lookup` (by default the
 // program's table of control names, captionId) is asked.
 int applyCaptions(QWidget& window, const support::Catalog& catalog, const CaptionIdLookup& lookup = {});
 
-// The French text of `id` as the window had it, or `fallback` when none was seen.
+// The catalog's text of `id`, `french` when it has none.
 QString translatedText(const support::Catalog& catalog, int id, const char* french);
+
+// A caption the window changes with its state: `object` shows text `id` in the
+// catalog's language followed by `suffix` (a path, a number), and keeps showing it in
+// the next language applied.
+void showCaption(QObject& object, int id, const char* french, const support::Catalog& catalog,
+                 const QString& suffix = {});
 
 }  // namespace dravio::gui

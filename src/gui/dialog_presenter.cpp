@@ -2,8 +2,26 @@
 
 #include <QDesktopServices>
 #include <QMessageBox>
+#include <QPushButton>
+
+#include "gui/caption_walker.h"
 
 namespace dravio::gui {
+
+namespace {
+// Qt names its standard buttons in English; they take the program's language
+// when the box is shown.
+void nameButtons(QMessageBox& box) {
+    constexpr struct {
+        QMessageBox::StandardButton button;
+        const char* french;
+        int id;
+    } kButtons[] = {{QMessageBox::Cancel, "Annuler", 2490}, {QMessageBox::Yes, "Oui", 2491}, {QMessageBox::No, "Non", 2492}};
+    for (const auto& b : kButtons) {
+        if (auto* button = box.button(b.button)) setCaptionId(button, b.id)->setText(QString::fromUtf8(b.french));
+    }
+}
+}  // namespace
 
 void QtDialogPresenter::message(Icon icon, const QString& title, const QString& text, QWidget* parent) {
     const auto qtIcon = icon == Icon::Critical  ? QMessageBox::Critical
@@ -44,6 +62,7 @@ base::MessageAnswer QtDialogPresenter::ask(const base::MessageBox& box, QWidget*
     if (box.buttons == base::MessageBox::Buttons::OkCancel) buttons = QMessageBox::Ok | QMessageBox::Cancel;
     if (box.buttons == base::MessageBox::Buttons::YesNo) buttons = QMessageBox::Yes | QMessageBox::No;
     QMessageBox dialog(icon, QString::fromStdString(box.title), messageText(box), buttons, parent);
+    nameButtons(dialog);
     switch (dialog.exec()) {
         case QMessageBox::Ok: return base::MessageAnswer::Ok;
         case QMessageBox::Yes: return base::MessageAnswer::Yes;

@@ -1,5 +1,7 @@
 #include "gui/graph_window.h"
 
+#include "gui/caption_walker.h"
+
 #include <QAction>
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -81,22 +83,24 @@ GraphWindow::GraphWindow(QWidget* parent)
       lPoints_(new QComboBox(this)) {
     setObjectName("frmgraph");
     setWindowTitle("Graphe");
+    setCaptionId(this, 2460);
 
     auto* menuBar = new QMenuBar(this);
     auto* optionsMenu = menuBar->addMenu("Options");
     optionsMenu->setObjectName("mnOptions");
-    const auto entry = [&](const char* name, const char* caption, const char* keys) {
-        auto* a = optionsMenu->addAction(QString::fromUtf8(caption));
+    setCaptionId(optionsMenu, 2461);
+    const auto entry = [&](const char* name, const char* caption, const char* keys, int captionId) {
+        auto* a = setCaptionId(optionsMenu->addAction(QString::fromUtf8(caption)), captionId);
         a->setObjectName(name);
         if (keys != nullptr) a->setShortcut(QKeySequence(keys));
         return a;
     };
-    connect(entry("mnGraphe", "Graphe", "Ctrl+G"), &QAction::triggered, this, [this] { toggleTrace(); });
-    connect(entry("mnRalenti", "Ralenti", "Ctrl+R"), &QAction::triggered, this, [this] { toggleIdle(); });
-    connect(entry("mnMoyPlus", "Moyenne +", nullptr), &QAction::triggered, this, [this] { emit tempoStep(+5); });
-    connect(entry("mnMoyMoins", "Moyenne -", nullptr), &QAction::triggered, this, [this] { emit tempoStep(-5); });
-    trimPlus_ = entry("mnTrimPlus", "Trimmer + 1", nullptr);
-    trimMinus_ = entry("mnTrimMoins", "Trimmer - 1", nullptr);
+    connect(entry("mnGraphe", "Graphe", "Ctrl+G", 2462), &QAction::triggered, this, [this] { toggleTrace(); });
+    connect(entry("mnRalenti", "Ralenti", "Ctrl+R", 2463), &QAction::triggered, this, [this] { toggleIdle(); });
+    connect(entry("mnMoyPlus", "Moyenne +", nullptr, 2464), &QAction::triggered, this, [this] { emit tempoStep(+5); });
+    connect(entry("mnMoyMoins", "Moyenne -", nullptr, 2465), &QAction::triggered, this, [this] { emit tempoStep(-5); });
+    trimPlus_ = entry("mnTrimPlus", "Trimmer + 1", nullptr, 2466);
+    trimMinus_ = entry("mnTrimMoins", "Trimmer - 1", nullptr, 2467);
     connect(trimPlus_, &QAction::triggered, this, [this] { emit trimmerStep(+1); });
     connect(trimMinus_, &QAction::triggered, this, [this] { emit trimmerStep(-1); });
     setTrimmerEntries(false);
@@ -121,13 +125,17 @@ GraphWindow::GraphWindow(QWidget* parent)
         label->setMinimumWidth(110);
     }
     ch1000_->setObjectName("ch1000");
+    setCaptionId(ch1000_, 2468);
+    setCaptionId(chtrace_, 2469);
+    setCaptionId(chLissage_, 2470);
+    setCaptionId(chEcart_, 2471);
     chtrace_->setObjectName("chtrace");
     chLissage_->setObjectName("chLissage");
-    chLissage_->setToolTip("Smoothing the RPM as a criterion for setting");
+    setToolTipId(chLissage_, 2472)->setToolTip("Smoothing the RPM as a criterion for setting");
     chEcart_->setObjectName("chEcart");
-    chEcart_->setToolTip("(Max- Min) of RPM in the chart as a criterion for setting");
+    setToolTipId(chEcart_, 2473)->setToolTip("(Max- Min) of RPM in the chart as a criterion for setting");
     chTPS_->setObjectName("chTPS");
-    chTPS_->setToolTip("Show TPS value");
+    setToolTipId(chTPS_, 2474)->setToolTip("Show TPS value");
     lPoints_->setObjectName("lPoints");
     for (const auto count : display::kPointChoices) lPoints_->addItem(QString::number(count));
 
@@ -138,9 +146,9 @@ GraphWindow::GraphWindow(QWidget* parent)
     auto* values = new QVBoxLayout;
     values->addWidget(new QLabel("RPM"));
     values->addWidget(lrmp_);
-    values->addWidget(new QLabel("Moyenne"));
+    values->addWidget(setCaptionId(new QLabel("Moyenne"), 2475));
     values->addWidget(lRpmMoy_);
-    values->addWidget(new QLabel("Ecart"));
+    values->addWidget(setCaptionId(new QLabel("Ecart"), 2476));
     values->addWidget(ldeux_);
     values->addStretch();
     layout->addLayout(values, 0, 2);
@@ -149,10 +157,12 @@ GraphWindow::GraphWindow(QWidget* parent)
 
     auto* reglages = new QGroupBox(QString::fromUtf8("Réglages"), this);
     reglages->setObjectName("frReglages");
+    setCaptionId(reglages, 2477);
     auto* boxes = new QHBoxLayout(reglages);
     for (auto* box : {chtrace_, ch1000_, chLissage_, chEcart_, chTPS_}) boxes->addWidget(box);
     auto* points = new QGroupBox("Nb de points", reglages);
     points->setObjectName("frPoints");
+    setCaptionId(points, 2478);
     auto* pointsLayout = new QHBoxLayout(points);
     pointsLayout->addWidget(lPoints_);
     boxes->addWidget(points);
@@ -162,7 +172,7 @@ GraphWindow::GraphWindow(QWidget* parent)
         auto* button = new QPushButton(captions[i], reglages);
         button->setObjectName(QString("cdEchelle%1").arg(i));
         button->setFixedWidth(32);
-        button->setToolTip(i < 2 ? "Haut de l'échelle" : "Bas de l'échelle");
+        setToolTipId(button, i < 2 ? 2479 : 2480)->setToolTip(i < 2 ? "Haut de l'échelle" : "Bas de l'échelle");
         connect(button, &QPushButton::clicked, this, [this, i] { emit scaleClicked(i); });
         scale->addWidget(button, i < 2 ? 0 : 1, i % 2);
     }

@@ -5,6 +5,7 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
+#include "gui/caption_walker.h"
 #include "gui/window_placement.h"
 #include "support/settings_keys.h"
 #include "support/window_positions.h"
@@ -53,10 +54,13 @@ InterfaceWindow::InterfaceWindow(LinkThread& linkThread, support::IniFile& ini, 
       cdNew_(new QPushButton("What's New", this)) {
     setObjectName("frmInterface");
     setWindowTitle("Interface");
+    setCaptionId(this, 2308);
+    setCaptionId(FrBT_, 2306);
+    setCaptionId(cdNew_, 2307);
     setModal(true);
 
     for (std::size_t i = 0; i < opType_.size(); ++i) {
-        auto* option = new QRadioButton(kOptionCaptions[i], this);
+        auto* option = setCaptionId(new QRadioButton(kOptionCaptions[i], this), 2300 + static_cast<int>(i));
         option->setObjectName(QString("opType%1").arg(i));
         option->setGeometry(12, 10 + static_cast<int>(i) * kRowHeight, 300, 22);
         connect(option, &QRadioButton::clicked, this, [this, i] {
@@ -115,14 +119,15 @@ InterfaceWindow::InterfaceWindow(LinkThread& linkThread, support::IniFile& ini, 
     connect(cdNew_, &QPushButton::clicked, this, [this] {
         if (!presenter_.openUrl(releaseNotes_)) {
             presenter_.message(DialogPresenter::Icon::Information, "Dravio",
-                               "Impossible d'ouvrir " + releaseNotes_.toString(), this);
+                               translatedText(catalog_, 2310, "Impossible d'ouvrir ") + releaseNotes_.toString(),
+                               this);
         }
     });
 
     // Outside the normal size: visible only once MessageBT has enlarged the window.
     FrBT_->setObjectName("FrBT");
     FrBT_->setGeometry(345, 10, 240, 380);
-    auto* help = new QLabel(kBluetoothHelp, FrBT_);
+    auto* help = setCaptionId(new QLabel(kBluetoothHelp, FrBT_), 2309);
     help->setWordWrap(true);
     auto* layout = new QVBoxLayout(FrBT_);
     layout->addWidget(help);
@@ -141,15 +146,19 @@ void InterfaceWindow::load() {
     saved.Device = ini_.readString(keys::Interface, keys::Device, "");
     saved.ElmDevice = ini_.readString(keys::Interface, keys::ElmDevice, "");
     const auto model = proto::modelOrDefault(ini_.readInt(keys::ECU, keys::Type, 0));
+    auto texts = [catalog = catalog_](int id, const std::string& french) {
+        return catalog.GetResourceString(id, french);
+    };
     ++pending_;
     linkThread_.request(
         this,
-        [saved, model](LinkHost& context) {
+        [saved, model, texts](LinkHost& context) {
             context.interfaceSelection = std::make_unique<session::InterfaceSelection>(
                 *context.factory, context.clock, model, context.trace, saved,
                 [&context](const std::string& key, const std::string& value) {
                     context.interfaceWrites.emplace_back(key, value);
                 });
+            context.interfaceSelection->setTexts(texts);
             context.interfaceSelection->load();
             return takeSnapshot(context, false);
         },
@@ -201,6 +210,7 @@ void InterfaceWindow::render(const InterfaceSnapshot& snapshot) {
     cbport_->setEditText(QString::fromStdString(state.cbportText));
     cbport_->setVisible(state.cbportVisible);
     lbFound_->setText(QString::fromStdString(state.lbFound));
+    lbFound_->setToolTip(lbFound_->text());
     FrBT_->setVisible(state.FrBTVisible);
     cdOK_->setEnabled(state.cdOKEnabled);
     setFixedSize(support::twipsToPixels(state.widthTwips), support::twipsToPixels(state.heightTwips));

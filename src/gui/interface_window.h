@@ -21,6 +21,7 @@
 #include "gui/dialog_presenter.h"
 #include "gui/link_thread.h"
 #include "gui/main_window_model.h"
+#include "support/catalog.h"
 #include "support/ini_file.h"
 
 namespace dravio::gui {
@@ -42,6 +43,8 @@ public:
 
     // Places the window, creates the selection on the link thread and loads it.
     void load();
+    // The language of the window's texts and of what the selection reports.
+    void setCatalog(const support::Catalog& catalog) { catalog_ = catalog; }
     // The choice so far; final once the window has closed.
     const InterfaceOutcome& outcome() const { return outcome_; }
     // True while a click is being handled on the link thread.
@@ -63,6 +66,7 @@ private:
 
     LinkThread& linkThread_;
     support::IniFile& ini_;
+    support::Catalog catalog_;
     DialogPresenter& presenter_;
     QUrl releaseNotes_;
     std::array<QRadioButton*, 6> opType_{};

@@ -200,7 +200,8 @@ void MainWindow::build(const MainWindowModel& model) {
         if (!rendering_) emit trimmerScrolled(value);
     });
     // Double-clicking a measurement frame switches its channel.
-    for (const char* name : {"Frair", "Freau", "Fravance", "Frpression", "Frinject", "Frbatterie", "frLambda", "Frgaz"}) {
+    for (const char* name : {"Frair", "Freau", "Fravance", "Frpression", "Frinject", "Frbatterie", "frLambda", "Frgaz",
+                             "Frtrimmer", "frMoteurPP"}) {
         findChild<QGroupBox*>(name)->installEventFilter(this);
     }
 }
@@ -250,6 +251,7 @@ void MainWindow::buildMenus(const MainWindowModel& model) {
     connect(addEntry(*acquisition, model, "mnmoymoins"), &QAction::triggered, this, [this] { emit tempoStep(-1); });
     connect(addEntry(*acquisition, model, "mnrepond"), &QAction::triggered, this, &MainWindow::responderRequested);
     connect(addEntry(*acquisition, model, "mnTrafic"), &QAction::triggered, this, &MainWindow::trafficRequested);
+    connect(addEntry(*acquisition, model, "mnTrace"), &QAction::triggered, this, &MainWindow::traceRequested);
     auto* test = addEntry(*acquisition, model, "mntest");
     test->setCheckable(true);
     connect(test, &QAction::triggered, this, [this] {
@@ -281,7 +283,8 @@ QMenu* MainWindow::menu(const QString& name) const { return findChild<QMenu*>(na
 
 void MainWindow::render(const MainWindowModel& model) {
     rendering_ = true;
-    setWindowTitle(qs(model.title));
+    // Simulated values must never pass for an ECU's.
+    setWindowTitle(qs(model.demo ? model.title + model.demoMark : model.title));
     for (const auto& name : model.order()) {
         const auto& state = model.control(name);
         const QString objectName = qs(name);

@@ -60,6 +60,7 @@ signals:
     void statusRequested();
     void identificationRequested();
     void trafficRequested();
+    void traceRequested();
     void responderRequested();
 
 protected:

@@ -5,6 +5,7 @@
 
 #include "gui/caption_ids.h"
 #include "link/link.h"
+#include "link/value_labels.h"
 #include "proto/models.h"
 #include "session/interface_selection.h"
 
@@ -27,6 +28,67 @@ constexpr Channel kChannels[] = {
     {"Freau", "Eau", &support::Settings::Eau},
     {"Frbatterie", "Tension", &support::Settings::Tension},
     {"frLambda", "lbLambda", &support::Settings::Lambda},
+};
+
+// The fixed text id of each control whose caption does not change with the state
+// (the measurement frames with a unit get theirs in showUnits).
+constexpr std::pair<std::string_view, int> kCaptionIds[] = {
+    {"frcde", 2000},  // Commandes
+    {"cdintialisation", 2001},  // Initialisation F2
+    {"cdparametre", 2002},  // Paramètres F3
+    {"cddiag", 2003},  // Diagnostic F4
+    {"cdTrimer15", 2004},  // Trimmer F8
+    {"cdquitter", 2005},  // Quitter  F9
+    {"CdReInit", 2006},  // -Initialisation
+    {"Frrmp", 2007},  // RMP (tr/mn)
+    {"Frgaz", 2008},  // Angle Gaz (deg)
+    {"frTPS", 2009},  // TPS
+    {"Frinject", 2010},  // Injection (ms)
+    {"Fravance", 2011},  // Avance (deg)
+    {"Frbatterie", 2015},  // Batterie (V)
+    {"frLambda", 2016},  // Lambda (mV)
+    {"Frtrimmer", 2017},  // Trimmer
+    {"FrChgTrimmer", 2018},  // Modif Trimmer
+    {"Label2", 2019},  // F6 = - 1
+    {"Label1", 2020},  // F7 = + 1
+    {"cdTrimmer", 2021},  // Reset
+    {"CdMemorise", 2022},  // Mémorise
+    {"frMoteurPP", 2023},  // Moteur PP
+    {"cdMoteurPP", 2024},  // Test Stepper
+    {"frMoyenne", 2025},  // Moyenne
+    {"chgraph", 2026},  // Graphe - Ctrl+ G
+    {"chMap", 2027},  // Mapping
+    {"Chenregistre", 2028},  // Excel
+    {"chStatutSonde", 2029},  // Statuts
+    {"chMoteur", 2030},  // test Moteur
+    {"mnfichier", 2031},  // &Fichier
+    {"mnquitter", 2032},  // &Quitter
+    {"mnpreferences", 2033},  // P&aramétrages
+    {"mnacquisition", 2034},  // Ac&quisitions
+    {"MnInit", 2035},  // &Initialisation
+    {"mnparam", 2036},  // Paramètres
+    {"mndiag", 2037},  // Diagnostic actif
+    {"MnRreInit", 2038},  // -Initialisation
+    {"mnMap", 2039},  // Mapping
+    {"mngraphe", 2040},  // Graphe
+    {"mnralenti", 2041},  // Ralenti
+    {"mnmoyplus", 2042},  // Moyenne +
+    {"mnmoymoins", 2043},  // Moyenne -
+    {"mnrepond", 2044},  // Répondeur
+    {"mnTrafic", 2045},  // Trafic K-line
+    {"mntest", 2046},  // Test
+    {"mnTrimmer", 2047},  // Trimmer
+    {"mnPlus", 2048},  // Plus 1
+    {"mnMoinsUn", 2049},  // Moins 1
+    {"mnTrim15M", 2050},  // Trimmer 15M
+    {"mnIdentification", 2051},  // &Identification de l'ECU
+    {"mnConvert", 2052},  // &Converter
+    {"mnStatuts", 2053},  // S&tatuts
+    {"mnaide", 2054},  // &Aide
+    {"mnabout", 2055},  // A propos
+    {"mnExploreAide", 2056},  // Aide
+    {"mnweb", 2057},  // Support en ligne
+    {"mnTrace", 2058},  // Trace
 };
 
 bool modelIn(std::optional<proto::Model> model, std::initializer_list<proto::Model> models) {
@@ -124,6 +186,7 @@ MainWindowModel::MainWindowModel() : Shape1(link::kShape1Red) {
     add("mnmoymoins", K::MenuEntry, "Moyenne -", true, "Ctrl+M");
     add("mnrepond", K::MenuEntry, "Répondeur", false);
     add("mnTrafic", K::MenuEntry, "Trafic K-line", false);
+    add("mnTrace", K::MenuEntry, "Trace");
     add("mntest", K::MenuEntry, "Test");
     add("mnTrimmer", K::Menu, "Trimmer", false);
     add("mnPlus", K::MenuEntry, "Plus 1", false, "F7");
@@ -185,14 +248,14 @@ void MainWindowModel::SetInitialisation(support::Settings& settings) {
     MesuresArretees = true;
     LiaisonLibre = true;
 
-    for (const auto& channel : kChannels) control(channel.frame).toolTip = main_text::ToolTipMesure;
-    control("FrChgTrimmer").toolTip = main_text::ToolTipMoteur;
-    control("CdMemorise").toolTip = main_text::ToolTipMoteur;
-    control("cdintialisation").toolTip = main_text::ToolTipInit;
-    control("frMoyenne").toolTip = main_text::ToolTipMoyenne;
-    control("HScrollMoyenne").toolTip = main_text::ToolTipMoyenne;
-    control("chgraph").toolTip = main_text::ToolTipCourbes;
-    control("chMap").toolTip = main_text::ToolTipCourbes;
+    for (const auto& channel : kChannels) control(channel.frame).toolTip = tr(text_id::ToolTipMesure, main_text::ToolTipMesure);
+    control("FrChgTrimmer").toolTip = tr(text_id::ToolTipMoteur, main_text::ToolTipMoteur);
+    control("CdMemorise").toolTip = tr(text_id::ToolTipMoteur, main_text::ToolTipMoteur);
+    control("cdintialisation").toolTip = tr(text_id::ToolTipInit, main_text::ToolTipInit);
+    control("frMoyenne").toolTip = tr(text_id::ToolTipMoyenne, main_text::ToolTipMoyenne);
+    control("HScrollMoyenne").toolTip = tr(text_id::ToolTipMoyenne, main_text::ToolTipMoyenne);
+    control("chgraph").toolTip = tr(text_id::ToolTipCourbes, main_text::ToolTipCourbes);
+    control("chMap").toolTip = tr(text_id::ToolTipCourbes, main_text::ToolTipCourbes);
 
     const int tempo = std::clamp(settings.Tempo, kTempoMin, kTempoMax);
     control("ltempo").caption = std::to_string(tempo);
@@ -221,9 +284,9 @@ void MainWindowModel::showChannels(const support::Settings& settings) {
 
 void MainWindowModel::showUnits(const support::Settings& settings) {
     const std::string temp = settings.UniteTemp ? " (°C)" : " (°F)";
-    control("Frair").caption = "Air" + temp;
-    control("Freau").caption = "Mot." + temp;
-    control("Frpression").caption = std::string("Pression") + (settings.UnitePression ? " (hPa)" : " (mmHg)");
+    control("Frair").caption = tr(text_id::Air, "Air") + temp;
+    control("Freau").caption = tr(text_id::Mot, "Mot.") + temp;
+    control("Frpression").caption = tr(text_id::Pression, "Pression") + (settings.UnitePression ? " (hPa)" : " (mmHg)");
 }
 
 void MainWindowModel::showModel(const support::Settings& settings) {
@@ -236,26 +299,45 @@ void MainWindowModel::showModel(const support::Settings& settings) {
     const bool trimmer = modelIn(model, {Model::MM15, Model::RC15, Model::M59});
     control("Frtrimmer").visible = trimmer;
     control("mnTrimmer").visible = trimmer && settings.Trimmer;
+    // "test Moteur" holds the live trimmer back; only the model-4 cycle sends one.
+    control("chMoteur").enabled = model == Model::M59;
     // The 15M trimmer window serves the 15M family.
     control("cdTrimer15").visible = modelIn(model, {Model::MM15, Model::RC15});
 }
 
 void MainWindowModel::showStartStatus(const InterfaceOutcome& outcome, const support::Catalog& catalog) {
     control("lbPanel4").caption = outcome.lbPanel4;
-    if (outcome.TypeInterface == session::kInterfaceElm) control("lbPanel4").caption = elmStatusText(outcome.PortInterface);
-    control("lbPanel1").caption = main_text::DefautsPresents;
+    if (outcome.TypeInterface == session::kInterfaceElm) control("lbPanel4").caption = elmStatusText(outcome.PortInterface, catalog);
+    control("lbPanel1").caption = catalog.GetResourceString(text_id::DefautsPresents, main_text::DefautsPresents);
     if (MesuresArretees) control("lbPanel2").caption = catalog.GetResourceString(text_id::Attente, main_text::Attente);
     showDemo(outcome.ModeDemo);
 }
 
 void MainWindowModel::showDemo(bool modeDemo) {
-    control("lbPanel3").caption = modeDemo ? std::string(main_text::Demo) : std::string();
+    demo = modeDemo;
+    demoMark = tr(text_id::DemoMarque, " — DÉMONSTRATION : valeurs simulées");
+    control("lbPanel3").caption = modeDemo ? tr(text_id::Demo, main_text::Demo) : std::string();
+}
+
+void MainWindowModel::showLinkDown(const support::Catalog& catalog) {
+    Shape1 = link::kShape1Red;
+    control("lbPanel1").caption = catalog.GetResourceString(text_id::InitOff, "Init : OFF");
+    for (const char* label : link::kValueLabels) {
+        if (has(label)) control(label).caption = main_text::Off;
+    }
+    control("cdintialisation").enabled = true;
+    control("cdparametre").enabled = false;
+    control("cddiag").enabled = false;
+    control("CdReInit").enabled = false;
+    apply({});
 }
 
 void MainWindowModel::toggleTest(bool& modeDemo, const support::Catalog& catalog) {
     auto& entry = control("mntest");
     entry.checked = !entry.checked;
     modeDemo = entry.checked;
+    demo = modeDemo;
+    demoMark = catalog.GetResourceString(text_id::DemoMarque, " — DÉMONSTRATION : valeurs simulées");
     control("lbPanel3").caption =
         entry.checked ? catalog.GetResourceString(text_id::Test, main_text::Test) : std::string();
 }
@@ -272,7 +354,10 @@ void MainWindowModel::apply(const std::map<std::string, base::ControlState>& cha
         }
         if (!has(name)) continue;
         auto& control = this->control(name);
-        if (state.text) control.caption = *state.text;
+        // The procedures echo built-in French captions: those show in the chosen language.
+        if (state.text) {
+            control.caption = !control.french.empty() && *state.text == control.french ? control.shown : *state.text;
+        }
         if (state.visible) control.visible = *state.visible;
         if (state.enabled) control.enabled = *state.enabled;
         if (state.checked) control.checked = *state.checked;
@@ -288,6 +373,12 @@ void MainWindowModel::apply(const std::map<std::string, base::ControlState>& cha
         const auto& button = control(buttonName);
         control(entryName).enabled = button.enabled && button.visible;
     }
+    // F6/F7 move the trimmer only while its change frame is usable.
+    const auto& menu = control("mnTrimmer");
+    const auto& frame = control("FrChgTrimmer");
+    const bool trimmerLive = menu.enabled && menu.visible && frame.enabled && frame.visible;
+    control("mnPlus").enabled = trimmerLive;
+    control("mnMoinsUn").enabled = trimmerLive;
 }
 
 bool MainWindowModel::setTempo(int tempo, support::Settings& settings) {
@@ -299,6 +390,22 @@ bool MainWindowModel::setTempo(int tempo, support::Settings& settings) {
     return true;
 }
 
-std::string elmStatusText(int port) { return std::to_string(port) + std::string(main_text::ElmSurCom); }
+std::string elmStatusText(int port, const support::Catalog& catalog) {
+    return std::to_string(port) + catalog.GetResourceString(text_id::ElmSurCom, main_text::ElmSurCom);
+}
+
+std::string MainWindowModel::tr(int id, std::string_view french) const { return catalog_.GetResourceString(id, french); }
+
+void MainWindowModel::translate(const support::Catalog& catalog) {
+    catalog_ = catalog;
+    for (const auto& [name, id] : kCaptionIds) {
+        auto& state = control(name);
+        if (state.french.empty()) state.french = state.caption;
+        // A caption the procedures changed since keeps their text.
+        const bool untouched = state.shown.empty() ? state.caption == state.french : state.caption == state.shown;
+        state.shown = catalog.GetResourceString(id, state.french);
+        if (untouched) state.caption = state.shown;
+    }
+}
 
 }  // namespace dravio::gui

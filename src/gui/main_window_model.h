@@ -28,6 +28,8 @@ struct ControlState {
     int value = 0;         // scroll bars and the bar graph
     int maximum = 100;     // the bar graph's full scale
     std::string shortcut;  // menu entries: "F2", "Ctrl+P", ...
+    std::string french;    // the built-in caption, kept for translations
+    std::string shown;     // the caption the last translation gave
 };
 
 // Texts the main window shows, fixed by the program.
@@ -76,6 +78,15 @@ public:
     std::uint32_t Shape1 = 0;
     bool MesuresArretees = true;
     bool LiaisonLibre = true;
+    // Demonstration mode: the title carries demoMark.
+    bool demo = false;
+    std::string demoMark;
+
+    // Gives every fixed caption the catalog's text; a caption the procedures changed
+    // keeps their text. Later tooltips, units and status texts use this catalog too.
+    void translate(const support::Catalog& catalog);
+    std::string tr(int id, std::string_view french) const;
+    const support::Catalog& catalog() const { return catalog_; }
 
     // Title: language text 501 followed by the version text.
     void showTitle(const support::Catalog& catalog, std::string_view versionText);
@@ -100,6 +111,9 @@ public:
     void toggleTest(bool& modeDemo, const support::Catalog& catalog);
     // Demonstration mode set from the options window.
     void showDemo(bool modeDemo);
+    // The link went down: red light, "Init : OFF", no value on screen, measuring
+    // and diagnostics unavailable until the next initialisation.
+    void showLinkDown(const support::Catalog& catalog);
 
     // Takes what the link thread's procedures changed: texts become captions (the
     // window's own name, frmparam, is the title), Shape1's back colour the link
@@ -117,9 +131,10 @@ private:
 
     std::map<std::string, ControlState, std::less<>> controls_;
     std::vector<std::string> order_;
+    support::Catalog catalog_;
 };
 
 // The status label text of the ELM327 adapter: the port number, then "ELM sur COM".
-std::string elmStatusText(int port);
+std::string elmStatusText(int port, const support::Catalog& catalog);
 
 }  // namespace dravio::gui

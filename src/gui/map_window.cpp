@@ -1,5 +1,7 @@
 #include "gui/map_window.h"
 
+#include "gui/caption_walker.h"
+
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -55,6 +57,7 @@ MapWindow::MapWindow(QWidget* parent)
     : QWidget(parent, Qt::Window), picture_(new MapPicture(this)), lbRPM_(new QLabel(this)), lbTPS_(new QLabel(this)) {
     setObjectName("frmCarto");
     setWindowTitle("Cartographie");
+    setCaptionId(this, 2440);
     lbRPM_->setObjectName("lbRPM");
     lbTPS_->setObjectName("lbTPS");
     auto* frRPM = new QGroupBox("RPM", this);

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "gui/caption_walker.h"
 #include "gui/window_placement.h"
 #include "session/interface_selection.h"
 #include "support/language.h"
@@ -21,18 +22,19 @@ namespace {
 struct ChannelBox {
     const char* name;
     const char* caption;
+    int id;
     bool support::Settings::*flag;
 };
 constexpr std::array<ChannelBox, 9> kChannelBoxes{{
-    {"chPotar", "Angle gaz (TPS)", &support::Settings::Potar},
-    {"chInjection", "Injection", &support::Settings::Injection},
-    {"chAvance", "Avance", &support::Settings::Avance},
-    {"chPression", "Pression", &support::Settings::Pression},
-    {"chAir", "Température air", &support::Settings::Air},
-    {"chEau", "Température moteur", &support::Settings::Eau},
-    {"chTension", "Batterie", &support::Settings::Tension},
-    {"chLambda", "Lambda", &support::Settings::Lambda},
-    {"chMoteurPP", "Moteur pas à pas", &support::Settings::MoteurPP},
+    {"chPotar", "Angle gaz (TPS)", 2210, &support::Settings::Potar},
+    {"chInjection", "Injection", 2211, &support::Settings::Injection},
+    {"chAvance", "Avance", 2212, &support::Settings::Avance},
+    {"chPression", "Pression", 2213, &support::Settings::Pression},
+    {"chAir", "Température air", 2214, &support::Settings::Air},
+    {"chEau", "Température moteur", 2215, &support::Settings::Eau},
+    {"chTension", "Batterie", 2216, &support::Settings::Tension},
+    {"chLambda", "Lambda", 2217, &support::Settings::Lambda},
+    {"chMoteurPP", "Moteur pas à pas", 2218, &support::Settings::MoteurPP},
 }};
 
 QDoubleSpinBox* afrBox(QWidget* parent, const QString& name, double max, double value) {
@@ -50,11 +52,12 @@ OptionsWindow::OptionsWindow(OptionsModel model, support::IniFile& ini, DialogPr
     : QDialog(parent), model_(std::move(model)), ini_(ini), presenter_(presenter) {
     setObjectName("frmchoix");
     setWindowTitle(QString::fromUtf8(options_text::Titre.data(), static_cast<int>(options_text::Titre.size())));
+    setCaptionId(this, 2200);
     auto& settings = model_.settings();
     auto* grid = new QGridLayout(this);
 
     // ECU model.
-    auto* frTypeEcu = frame("frTypeEcu", "Type ECU");
+    auto* frTypeEcu = frame("frTypeEcu", "Type ECU", 2201);
     auto* ecuLayout = new QVBoxLayout(frTypeEcu);
     TypeEcu_ = new QComboBox(frTypeEcu);
     TypeEcu_->setObjectName("TypeEcu");
@@ -62,6 +65,7 @@ OptionsWindow::OptionsWindow(OptionsModel model, support::IniFile& ini, DialogPr
     TypeEcu_->setCurrentIndex(model_.TypeEcuRow());
     ChTrimmer_ = new QCheckBox("Trimmer", frTypeEcu);
     ChTrimmer_->setObjectName("ChTrimmer");
+    setCaptionId(ChTrimmer_, 2202);
     ChTrimmer_->setChecked(settings.Trimmer);
     ecuLayout->addWidget(TypeEcu_);
     ecuLayout->addWidget(ChTrimmer_);
@@ -73,11 +77,12 @@ OptionsWindow::OptionsWindow(OptionsModel model, support::IniFile& ini, DialogPr
     grid->addWidget(frTypeEcu, 0, 0);
 
     // Measurement channels.
-    auto* frMesures = frame("frMesures", "Mesures");
+    auto* frMesures = frame("frMesures", "Mesures", 2203);
     auto* channelsLayout = new QGridLayout(frMesures);
     for (std::size_t i = 0; i < kChannelBoxes.size(); ++i) {
         auto* box = new QCheckBox(kChannelBoxes[i].caption, frMesures);
         box->setObjectName(kChannelBoxes[i].name);
+        setCaptionId(box, kChannelBoxes[i].id);
         box->setChecked(settings.*kChannelBoxes[i].flag);
         channelsLayout->addWidget(box, static_cast<int>(i / 2), static_cast<int>(i % 2));
         channels_[i] = box;
@@ -85,7 +90,7 @@ OptionsWindow::OptionsWindow(OptionsModel model, support::IniFile& ini, DialogPr
     grid->addWidget(frMesures, 0, 1);
 
     // Units.
-    auto* frUnites = frame("frUnites", "Unités");
+    auto* frUnites = frame("frUnites", "Unités", 2204);
     auto* unitsLayout = new QGridLayout(frUnites);
     opCelsius_ = new QRadioButton("°C", frUnites);
     opCelsius_->setObjectName("opCelsius");
@@ -110,11 +115,12 @@ OptionsWindow::OptionsWindow(OptionsModel model, support::IniFile& ini, DialogPr
     grid->addWidget(frUnites, 1, 0);
 
     // Start, language, demonstration.
-    auto* frDivers = frame("frDivers", "Divers");
+    auto* frDivers = frame("frDivers", "Divers", 2205);
     auto* diversLayout = new QVBoxLayout(frDivers);
     chAuto_ = new QCheckBox(QString::fromUtf8(options_text::Auto.data(), static_cast<int>(options_text::Auto.size())),
                             frDivers);
     chAuto_->setObjectName("chAuto");
+    setCaptionId(chAuto_, 2206);
     chAuto_->setChecked(settings.Auto == 1);
     cbLangue_ = new QComboBox(frDivers);
     cbLangue_->setObjectName("cbLangue");
@@ -125,6 +131,7 @@ OptionsWindow::OptionsWindow(OptionsModel model, support::IniFile& ini, DialogPr
     chModeTest_ = new QCheckBox(
         QString::fromUtf8(options_text::ModeTest.data(), static_cast<int>(options_text::ModeTest.size())), frDivers);
     chModeTest_->setObjectName("chModeTest");
+    setCaptionId(chModeTest_, 2207);
     chModeTest_->setChecked(model_.modeDemo);
     diversLayout->addWidget(chAuto_);
     diversLayout->addWidget(cbLangue_);
@@ -132,7 +139,7 @@ OptionsWindow::OptionsWindow(OptionsModel model, support::IniFile& ini, DialogPr
     grid->addWidget(frDivers, 1, 1);
 
     // Analog lambda device and its port.
-    auto* frLambdaDevice = frame("frLambdaDevice", "Lambda");
+    auto* frLambdaDevice = frame("frLambdaDevice", "Lambda", 2208);
     auto* lambdaLayout = new QFormLayout(frLambdaDevice);
     cbLcDlp_ = new QComboBox(frLambdaDevice);
     cbLcDlp_->setObjectName("cbLcDlp");
@@ -144,18 +151,20 @@ OptionsWindow::OptionsWindow(OptionsModel model, support::IniFile& ini, DialogPr
     cbPortAFR_->setObjectName("cbPortAFR");
     for (int i = 1; i <= session::kComPorts; ++i) cbPortAFR_->addItem(QString("Com%1").arg(i));
     cbPortAFR_->setCurrentIndex(std::clamp(settings.Port, 1, session::kComPorts) - 1);
-    lambdaLayout->addRow("Appareil", cbLcDlp_);
-    lambdaLayout->addRow("Port", cbPortAFR_);
+    lambdaLayout->addRow(setCaptionId(new QLabel("Appareil", frLambdaDevice), 2219), cbLcDlp_);
+    lambdaLayout->addRow(setCaptionId(new QLabel("Port", frLambdaDevice), 2220), cbPortAFR_);
     grid->addWidget(frLambdaDevice, 2, 0);
 
     // The two volt-to-AFR lines.
-    auto* frAFR = frame("frAFR", "Conversion Volt → AFR");
+    auto* frAFR = frame("frAFR", "Conversion Volt → AFR", 2209);
     auto* afrLayout = new QGridLayout(frAFR);
     const char* headers[] = {"V bas", "AFR bas", "V haut", "AFR haut"};
-    for (int column = 0; column < 4; ++column) afrLayout->addWidget(new QLabel(headers[column], frAFR), 0, column + 1);
+    for (int column = 0; column < 4; ++column) {
+        afrLayout->addWidget(setCaptionId(new QLabel(headers[column], frAFR), 2221 + column), 0, column + 1);
+    }
     for (std::size_t line = 0; line < 2; ++line) {
         const int row = static_cast<int>(line) + 1;
-        afrLayout->addWidget(new QLabel(QString("Ligne %1").arg(row), frAFR), row, 0);
+        afrLayout->addWidget(setCaptionId(new QLabel(QString("Ligne %1").arg(row), frAFR), 2224 + row), row, 0);
         afrLines_[line] = {afrBox(frAFR, QString("txV%1L").arg(row), 10.0, settings.LowVolts[line]),
                            afrBox(frAFR, QString("txFR%1L").arg(row), 100.0, settings.LowAfr[line]),
                            afrBox(frAFR, QString("txV%1H").arg(row), 10.0, settings.HighVolts[line]),
@@ -167,7 +176,7 @@ OptionsWindow::OptionsWindow(OptionsModel model, support::IniFile& ini, DialogPr
     grid->addWidget(frAFR, 2, 1);
 
     // Throttle converter ratio.
-    frTPSAdjust_ = frame("frTPSAdjust", "TPS");
+    frTPSAdjust_ = frame("frTPSAdjust", "TPS", 2227);
     auto* tpsLayout = new QFormLayout(frTPSAdjust_);
     txSteep_ = new QSpinBox(frTPSAdjust_);
     txSteep_->setObjectName("txSteep");
@@ -179,6 +188,7 @@ OptionsWindow::OptionsWindow(OptionsModel model, support::IniFile& ini, DialogPr
     txmVolt_->setValue(settings.mVolt);
     auto* saveRatio = new QPushButton("Save ratio", frTPSAdjust_);
     saveRatio->setObjectName("cdSaveRatio");
+    setCaptionId(saveRatio, 2228);
     connect(saveRatio, &QPushButton::clicked, this, [this] {
         collect();
         if (!model_.writeRatio(ini_)) {
@@ -186,13 +196,13 @@ OptionsWindow::OptionsWindow(OptionsModel model, support::IniFile& ini, DialogPr
                                QString::fromStdString(ini_.lastError()), this);
         }
     });
-    tpsLayout->addRow("Pas", txSteep_);
+    tpsLayout->addRow(setCaptionId(new QLabel("Pas", frTPSAdjust_), 2229), txSteep_);
     tpsLayout->addRow("mV", txmVolt_);
     tpsLayout->addRow(saveRatio);
     grid->addWidget(frTPSAdjust_, 3, 0);
 
     // Data folder.
-    auto* frDossier = frame("frDossier", "Dossier des données");
+    auto* frDossier = frame("frDossier", "Dossier des données", 2230);
     auto* folderLayout = new QHBoxLayout(frDossier);
     txDossier_ = new QLineEdit(QString::fromStdString(settings.LogworksFolder), frDossier);
     txDossier_->setObjectName("txDossier");
@@ -212,6 +222,7 @@ OptionsWindow::OptionsWindow(OptionsModel model, support::IniFile& ini, DialogPr
     cdOK->setDefault(true);
     auto* cdAnnuler = new QPushButton("Annuler", this);
     cdAnnuler->setObjectName("cdAnnuler");
+    setCaptionId(cdAnnuler, 2231);
     buttons->addStretch();
     buttons->addWidget(cdOK);
     buttons->addWidget(cdAnnuler);
@@ -223,9 +234,10 @@ OptionsWindow::OptionsWindow(OptionsModel model, support::IniFile& ini, DialogPr
     placeWindow(*this, ini_, support::WindowId::Choix);
 }
 
-QGroupBox* OptionsWindow::frame(const char* name, const QString& title) {
+QGroupBox* OptionsWindow::frame(const char* name, const QString& title, int captionId) {
     auto* box = new QGroupBox(title, this);
     box->setObjectName(name);
+    setCaptionId(box, captionId);
     return box;
 }
 

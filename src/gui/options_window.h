@@ -33,7 +33,7 @@ protected:
     void done(int result) override;
 
 private:
-    QGroupBox* frame(const char* name, const QString& title);
+    QGroupBox* frame(const char* name, const QString& title, int captionId);
     void showModelParts();
     void collect();
     void okClick();

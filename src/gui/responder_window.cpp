@@ -1,5 +1,7 @@
 #include "gui/responder_window.h"
 
+#include "gui/caption_walker.h"
+
 #include <QCloseEvent>
 #include <QFontDatabase>
 #include <QGridLayout>
@@ -22,10 +24,12 @@ ResponderWindow::ResponderWindow(QWidget* parent)
       ltSniff_(new QPlainTextEdit(this)) {
     setObjectName("frmrepond");
     setWindowTitle(QString::fromUtf8("Répondeur"));
+    setCaptionId(this, 2481);
+    setCaptionId(chElm_, 2482);
     cbModele_->setObjectName("cbModele");
     for (const auto& model : responderModels()) cbModele_->addItem(QString::fromStdString(model));
     chElm_->setObjectName("chElm");
-    chElm_->setToolTip("Un adaptateur ELM327 devant l'ECU (commandes texte à 38400 bauds)");
+    setToolTipId(chElm_, 2483)->setToolTip("Un adaptateur ELM327 devant l'ECU (commandes texte à 38400 bauds)");
     cdDemarrer_->setObjectName("cdDemarrer");
     lbPort_->setObjectName("lbPort");
     lbPort_->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -36,7 +40,7 @@ ResponderWindow::ResponderWindow(QWidget* parent)
     ltSniff_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
 
     auto* layout = new QGridLayout(this);
-    layout->addWidget(new QLabel(QString::fromUtf8("Modèle")), 0, 0);
+    layout->addWidget(setCaptionId(new QLabel(QString::fromUtf8("Modèle")), 2484), 0, 0);
     layout->addWidget(cbModele_, 0, 1);
     layout->addWidget(chElm_, 0, 2);
     layout->addWidget(cdDemarrer_, 0, 3);
@@ -64,7 +68,7 @@ void ResponderWindow::startOrStop() {
             ltSniff_->clear();
             poll_.start();
         } else {
-            lbPort_->setText(QString::fromStdString("Impossible de démarrer : " + error));
+            showCaption(*lbPort_, 2485, "Impossible de démarrer : ", catalog_, QString::fromStdString(error));
             return;
         }
     }
@@ -73,10 +77,20 @@ void ResponderWindow::startOrStop() {
 
 void ResponderWindow::showState() {
     const bool running = runner_.running();
-    cdDemarrer_->setText(QString::fromUtf8(running ? "Arrêter" : "Démarrer"));
+    if (running) {
+        showCaption(*cdDemarrer_, 2486, "Arrêter", catalog_);
+        showCaption(*lbPort_, 2488, "Port à ouvrir : ", catalog_, devicePath());
+    } else {
+        showCaption(*cdDemarrer_, 2487, "Démarrer", catalog_);
+        showCaption(*lbPort_, 2489, "Arrêté", catalog_);
+    }
     cbModele_->setEnabled(!running);
     chElm_->setEnabled(!running);
-    lbPort_->setText(running ? QString::fromUtf8("Port à ouvrir : ") + devicePath() : QString::fromUtf8("Arrêté"));
+}
+
+void ResponderWindow::setCatalog(const support::Catalog& catalog) {
+    catalog_ = catalog;
+    showState();
 }
 
 void ResponderWindow::poll() {

@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include "gui/responder_runner.h"
+#include "support/catalog.h"
 
 namespace dravio::gui {
 
@@ -23,6 +24,8 @@ public:
 
     bool running() const { return runner_.running(); }
     QString devicePath() const { return QString::fromStdString(runner_.slavePath()); }
+    // The language of the texts the window sets as its state changes.
+    void setCatalog(const support::Catalog& catalog);
 
 public slots:
     void startOrStop();
@@ -31,6 +34,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    support::Catalog catalog_;
     void poll();
     void showState();
 

@@ -175,6 +175,10 @@ void SessionController::rebuild(session::SessionSetup setup, bool linkDown) {
 
 void SessionController::close(std::function<void()> done) {
     if (responder_) responder_->close();
+    // Windows still open at quit keep their place for the next start.
+    if (graph_ && graph_->isVisible()) saveWindowPosition(*graph_, ini_, support::WindowId::Graph);
+    if (map_ && map_->isVisible()) saveWindowPosition(*map_, ini_, support::WindowId::Map);
+    if (status_ && status_->isVisible()) saveWindowPosition(*status_, ini_, support::WindowId::Statuts);
     linkThread_.post([this, done = std::move(done)](LinkHost& context) {
         auto finish = [this, &context, done] {
             context.close(false);
@@ -193,6 +197,34 @@ void SessionController::close(std::function<void()> done) {
 
 void SessionController::stopMeasuring() {
     withSession([](session::Session& session) { session.stopMeasuring(); });
+}
+
+void SessionController::setCatalog(const support::Catalog& catalog) {
+    if (responder_) responder_->setCatalog(catalog);
+}
+
+void SessionController::pauseForOptions() {
+    linkThread_.post([this](LinkHost& context) {
+        resumeMeasuring_ = context.session && context.session->measuring();
+        if (context.session) context.session->stopMeasuring();
+    });
+}
+
+void SessionController::resumeAfterOptions(std::optional<session::SessionSetup> setup) {
+    auto shared = setup ? std::make_shared<session::SessionSetup>(std::move(*setup)) : nullptr;
+    linkThread_.post([this, shared](LinkHost& context) {
+        if (!context.session) return;
+        context.session->whenIdle([this, &context, shared] {
+            if (!context.session) return;
+            if (shared) context.session->reconfigure(*shared);
+            if (!resumeMeasuring_) return;
+            resumeMeasuring_ = false;
+            // From a task of its own: the cycle must not run inside the idle watch's tick.
+            context.loop.post([&context] {
+                if (context.session && context.session->linkUp()) context.session->parametre();
+            });
+        });
+    });
 }
 
 void SessionController::render() {
@@ -306,8 +338,8 @@ void SessionController::showGraph() {
         const auto place = display::placeGraphWindow(
             {stored.top, stored.left, stored.height.value_or(display::kGraphDefaultHeight),
              stored.width.value_or(display::kGraphDefaultWidth)});
-        graph->setGeometry(support::twipsToPixels(place.left), support::twipsToPixels(place.top),
-                           support::twipsToPixels(place.width), support::twipsToPixels(place.height));
+        placeWindowAt(*graph, QPoint(support::twipsToPixels(place.left), support::twipsToPixels(place.top)),
+                      QSize(support::twipsToPixels(place.width), support::twipsToPixels(place.height)));
         graph->setPoints(settings_.NbPoint);
         graph->setTrimmerEntries(settings_.Trimmer && model_.control("Frtrimmer").visible);
         connect(graph, &GraphWindow::optionsChanged, this, [this](const display::GraphOptions& options) {
@@ -405,7 +437,10 @@ void SessionController::showTraffic() {
 }
 
 void SessionController::showResponder() {
-    if (!responder_) responder_ = new ResponderWindow(window_);
+    if (!responder_) {
+        responder_ = new ResponderWindow(window_);
+        responder_->setCatalog(model_.catalog());
+    }
     raise(*responder_);
 }
 

@@ -6,6 +6,8 @@
 // to this, the GUI, side: the link thread never writes it).
 #pragma once
 
+#include <optional>
+
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
@@ -47,6 +49,12 @@ public:
     void close(std::function<void()> done);
     // Asks a running measurement cycle to stop.
     void stopMeasuring();
+    // The options window: measuring pauses while it is open, and resumes after it
+    // when it was running and nothing that concerns the link changed.
+    void pauseForOptions();
+    // The windows that set texts as their state changes follow the new language.
+    void setCatalog(const support::Catalog& catalog);
+    void resumeAfterOptions(std::optional<session::SessionSetup> setup);
 
     void showGraph();
     void showMap();
@@ -70,6 +78,7 @@ signals:
     void identificationShown();
 
 private:
+    bool resumeMeasuring_ = false;  // link thread only
     // Runs `work` on the link thread with the session, when there is one.
     void withSession(std::function<void(session::Session&)> work);
     session::SessionOutputs outputs(base::EventLoop& loop);

@@ -1,5 +1,7 @@
 #include "gui/status_window.h"
 
+#include "gui/caption_walker.h"
+
 #include <QCloseEvent>
 #include <QFrame>
 #include <QGridLayout>
@@ -31,8 +33,8 @@ QFrame* lamp(QWidget* parent, const char* name) {
     return shape;
 }
 
-void row(QGridLayout& grid, int line, const QString& label, QWidget* text, QFrame* shape) {
-    grid.addWidget(new QLabel(label), line, 0);
+void row(QGridLayout& grid, int line, const QString& label, QWidget* text, QFrame* shape, int captionId) {
+    grid.addWidget(setCaptionId(new QLabel(label), captionId), line, 0);
     if (text != nullptr) grid.addWidget(text, line, 1);
     if (shape != nullptr) grid.addWidget(shape, line, 2);
 }
@@ -41,30 +43,31 @@ void row(QGridLayout& grid, int line, const QString& label, QWidget* text, QFram
 StatusWindow::StatusWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName("frmStatuts");
     setWindowTitle("Statuts");
+    setCaptionId(this, 2420);
     auto* layout = new QVBoxLayout(this);
 
-    auto* engine = new QGroupBox("Moteur/Engine", this);
+    auto* engine = setCaptionId(new QGroupBox("Moteur/Engine", this), 2421);
     engine->setObjectName("FrEngine");
     auto* engineGrid = new QGridLayout(engine);
-    row(*engineGrid, 0, "Statut moteur", textBox(engine, "txStatutMotor"), nullptr);
-    row(*engineGrid, 1, "Mode motor", textBox(engine, "txModeMotor"), nullptr);
+    row(*engineGrid, 0, "Statut moteur", textBox(engine, "txStatutMotor"), nullptr, 2424);
+    row(*engineGrid, 1, "Mode motor", textBox(engine, "txModeMotor"), nullptr, 2425);
     layout->addWidget(engine);
 
-    auto* chassis = new QGroupBox("Chassis", this);
+    auto* chassis = setCaptionId(new QGroupBox("Chassis", this), 2422);
     chassis->setObjectName("FrChassis");
     auto* chassisGrid = new QGridLayout(chassis);
-    row(*chassisGrid, 0, "Stand", textBox(chassis, "txBequille"), lamp(chassis, "ShBequille"));
-    row(*chassisGrid, 1, "Clutch handle", textBox(chassis, "txEmbrayage"), lamp(chassis, "shEmbrayage"));
-    row(*chassisGrid, 2, "TPS", textBox(chassis, "txTPS"), nullptr);
-    row(*chassisGrid, 3, "Neutral", nullptr, lamp(chassis, "shNeutral"));
-    row(*chassisGrid, 4, "Run/Stop", textBox(chassis, "txRunStop"), lamp(chassis, "ShRunStop"));
-    row(*chassisGrid, 5, QString::fromUtf8("Démarrage"), textBox(chassis, "txDemarrage"), lamp(chassis, "ShDemarrage"));
+    row(*chassisGrid, 0, "Stand", textBox(chassis, "txBequille"), lamp(chassis, "ShBequille"), 2426);
+    row(*chassisGrid, 1, "Clutch handle", textBox(chassis, "txEmbrayage"), lamp(chassis, "shEmbrayage"), 2427);
+    row(*chassisGrid, 2, "TPS", textBox(chassis, "txTPS"), nullptr, 2428);
+    row(*chassisGrid, 3, "Neutral", nullptr, lamp(chassis, "shNeutral"), 2429);
+    row(*chassisGrid, 4, "Run/Stop", textBox(chassis, "txRunStop"), lamp(chassis, "ShRunStop"), 2430);
+    row(*chassisGrid, 5, QString::fromUtf8("Démarrage"), textBox(chassis, "txDemarrage"), lamp(chassis, "ShDemarrage"), 2431);
     layout->addWidget(chassis);
 
-    auto* injection = new QGroupBox("Injection", this);
+    auto* injection = setCaptionId(new QGroupBox("Injection", this), 2423);
     injection->setObjectName("frInjection");
     auto* injectionGrid = new QGridLayout(injection);
-    row(*injectionGrid, 0, "Sonde lambda", textBox(injection, "txRichesse"), nullptr);
+    row(*injectionGrid, 0, "Sonde lambda", textBox(injection, "txRichesse"), nullptr, 2432);
     layout->addWidget(injection);
 }
 

@@ -1,10 +1,13 @@
 #include "gui/trace_window.h"
 
+#include "gui/caption_walker.h"
+
 namespace dravio::gui {
 
 TraceWindow::TraceWindow(QWidget* parent) : QWidget(parent, Qt::Window), list_(new QListWidget(this)) {
     setObjectName("frmTrace");
     setWindowTitle("Trace");
+    setCaptionId(this, 2410);
     list_->setObjectName("ltTrace");
     resize(480, 200);
 }

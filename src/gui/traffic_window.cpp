@@ -6,11 +6,14 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
+#include "gui/caption_walker.h"
+
 namespace dravio::gui {
 
 TrafficWindow::TrafficWindow(QWidget* parent) : QWidget(parent, Qt::Window), list_(new QPlainTextEdit(this)) {
     setObjectName("frmTrafic");
     setWindowTitle("Trafic K-line");
+    setCaptionId(this, 2400);
     list_->setObjectName("ltTrafic");
     list_->setReadOnly(true);
     list_->setMaximumBlockCount(kMaxLines);
@@ -18,6 +21,7 @@ TrafficWindow::TrafficWindow(QWidget* parent) : QWidget(parent, Qt::Window), lis
     list_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     auto* clear = new QPushButton("Effacer", this);
     clear->setObjectName("cdEffacer");
+    setCaptionId(clear, 2401);
     connect(clear, &QPushButton::clicked, list_, &QPlainTextEdit::clear);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(list_);
@@ -35,6 +39,15 @@ void TrafficWindow::appendLines(const QStringList& lines) {
     const bool atEnd = bar->value() == bar->maximum();
     list_->appendPlainText(lines.join('\n'));
     if (atEnd) bar->setValue(bar->maximum());
+}
+
+void TrafficWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (shownOnce_) return;
+    shownOnce_ = true;
+    // The rider reads from the first exchange, from the first column.
+    list_->horizontalScrollBar()->setValue(0);
+    list_->verticalScrollBar()->setValue(0);
 }
 
 int TrafficWindow::lineCount() const { return list_->document()->isEmpty() ? 0 : list_->blockCount(); }

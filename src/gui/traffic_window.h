@@ -4,6 +4,7 @@
 
 #include <QPlainTextEdit>
 #include <QStringList>
+#include <QShowEvent>
 #include <QWidget>
 
 namespace dravio::gui {
@@ -20,8 +21,12 @@ public:
     int lineCount() const;
     QPlainTextEdit& list() { return *list_; }
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     QPlainTextEdit* list_;
+    bool shownOnce_ = false;
 };
 
 }  // namespace dravio::gui

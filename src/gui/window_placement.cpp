@@ -1,6 +1,9 @@
 #include "gui/window_placement.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QVariant>
+#include <algorithm>
 
 namespace dravio::gui {
 
@@ -15,15 +18,48 @@ int keptTwips(const QWidget& window, const char* property, int pixels) {
     if (placed.isValid() && support::twipsToPixels(placed.toInt()) == pixels) return placed.toInt();
     return support::pixelsToTwips(pixels);
 }
+
+// Pixels of a stored twips value, without overflow for absurd settings.
+int pixelsOf(long long twips) {
+    constexpr long long kLimit = 1'000'000;
+    return support::twipsToPixels(static_cast<int>(std::clamp(twips, -kLimit, kLimit)));
+}
 }  // namespace
+
+QRect visibleArea(QPoint near) {
+    const QScreen* screen = QGuiApplication::screenAt(near);
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+}
+
+QRect clampToScreen(QRect frame, const QRect& area) {
+    frame.setWidth(std::clamp(frame.width(), 1, std::max(1, area.width())));
+    frame.setHeight(std::clamp(frame.height(), 1, std::max(1, area.height())));
+    const int left = std::clamp(frame.left(), area.left(), area.left() + area.width() - frame.width());
+    const int top = std::clamp(frame.top(), area.top(), area.top() + area.height() - frame.height());
+    frame.moveTo(left, top);
+    return frame;
+}
+
+void placeWindowAt(QWidget& window, QPoint framePosition, std::optional<QSize> size) {
+    const QSize wanted = size.value_or(window.size());
+    const QRect area = visibleArea(framePosition);
+    const QRect placed = clampToScreen(QRect(framePosition, wanted), area);
+    if (size) window.resize(placed.size());
+    // move() places the frame, as x() and y() read it back: positions round-trip.
+    window.move(placed.topLeft());
+}
 
 void placeWindow(QWidget& window, const support::IniFile& ini, support::WindowId id) {
     const auto position = support::readPosition(ini, id);
-    window.move(support::twipsToPixels(position.left), support::twipsToPixels(position.top));
-    window.setProperty(kPlacedLeft, position.left);
-    window.setProperty(kPlacedTop, position.top);
-    if (position.width && position.height) {
-        window.resize(support::twipsToPixels(*position.width), support::twipsToPixels(*position.height));
+    std::optional<QSize> size;
+    if (position.width && position.height) size = QSize(pixelsOf(*position.width), pixelsOf(*position.height));
+    const QPoint at(pixelsOf(position.left), pixelsOf(position.top));
+    placeWindowAt(window, at, size);
+    // Only a position kept as stored may write its twips back unchanged.
+    if (window.pos() == at) {
+        window.setProperty(kPlacedLeft, position.left);
+        window.setProperty(kPlacedTop, position.top);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "proto/hex.h"
 #include "link/cable_setup.h"
+#include "link/value_labels.h"
 
 namespace dravio::link {
 
@@ -275,6 +276,7 @@ void InitProcedure::Timer_present_Tick() {
         setShape1(kShape1Red);
         if (hooks_.externalLambda && hooks_.externalLambda()) view_.setEnabled("cdAFR", true);
         view_.setText("lbPanel1", GetResourceString(136, "Init : OFF"));
+        for (const char* label : kValueLabels) view_.setText(label, "--");
         link_.Timer_present().setEnabled(false);
         return;
     }

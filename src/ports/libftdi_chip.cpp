@@ -152,6 +152,9 @@ FtdiOpenResult openFtdiChip(const std::string& description) {
         return result;
     }
 
+    // The kernel's serial driver comes back when the cable is closed, so that
+    // other programs (and our own tty path) find /dev/ttyUSBn again.
+    ctx->module_detach_mode = AUTO_DETACH_REATACH_SIO_MODULE;
     const int rc = ftdi_usb_open_dev(ctx.get(), match->dev);
     if (rc != 0) {
         // -4: libusb_open refused; -8: the kernel's driver could not be detached;

@@ -61,8 +61,8 @@ void InterfaceSelection::optionClick(std::int16_t index) {
         state_.cbportText = typedElmPath_.empty() ? "Com:" + std::to_string(PortInterface_) : typedElmPath_;
         state_.FrBTVisible = true;
         state_.lbFound = serialDevices_.empty()
-                             ? "Aucun port série trouvé : saisir un chemin"
-                             : std::to_string(serialDevices_.size()) + " port(s) série trouvé(s)";
+                             ? text(2323, "Aucun port série trouvé : saisir un chemin")
+                             : std::to_string(serialDevices_.size()) + text(2324, " port(s) série trouvé(s)");
         return;
     }
     ModeDemo_ = !ListeUSB();
@@ -84,12 +84,13 @@ bool InterfaceSelection::ListeUSB() {
     } else if (TypeInterface_ == kInterfaceTty) {
         found = factory_.klineDevices();
         wanted = saved_.Device;
-        if (found.empty()) why = "Aucun câble K-line série (ttyUSB, ttyACM)";
+        if (found.empty()) why = text(2320, "Aucun câble K-line série (ttyUSB, ttyACM)");
     } else {
         found = listFtdiCables(factory_, why);
-        if (found.empty() && why.empty()) why = "Aucun câble FTDI trouvé";
+        if (found.empty() && why.empty()) why = text(2321, "Aucun câble FTDI trouvé");
     }
-    state_.lbFound = found.empty() ? why : std::to_string(found.size()) + " trouvé(s)";
+    whyNothing_ = why;
+    state_.lbFound = found.empty() ? why : std::to_string(found.size()) + text(2322, " trouvé(s)");
     if (found.empty()) return false;
 
     int remembered = 0;
@@ -145,8 +146,7 @@ bool InterfaceSelection::openKLine(InterfaceChoice choice) {
     std::string error;
     auto devices = Devices::open(choice, model_, clock_, factory_, error);
     if (!error.empty()) {
-        messages_.push_back({"Failed to open device.\n" + error, ""});
-        ModeDemo_ = true;
+        enterDemoBecause(text(2325, "Failed to open device.\n") + error);
         return true;
     }
     devices_ = std::move(devices);
@@ -179,7 +179,7 @@ bool InterfaceSelection::openElm() {
     state_.busyPointer = false;
     state_.cdOKEnabled = true;
     if (error == ports::kSerialInvalidPort) {
-        messages_.push_back({port->lastError().empty() ? "Numéro de port incorrect" : port->lastError(), "ELM"});
+        messages_.push_back({port->lastError().empty() ? text(2326, "Numéro de port incorrect") : port->lastError(), "ELM"});
         return false;
     }
     if (error == ports::kSerialPortAlreadyOpen) {
@@ -207,7 +207,8 @@ bool InterfaceSelection::okClick() {
                        TypeInterface_ == kInterfaceTty;
     if (!opens) return true;
     if (picked.empty() || picked == kModeDemo) {
-        ModeDemo_ = true;
+        // Nothing was found: say why before the simulated values start.
+        enterDemoBecause(whyNothing_);
         return true;
     }
     if (TypeInterface_ == kInterfaceSimulateur) return openKLine({InterfaceKind::Simulator, ""});
@@ -218,6 +219,15 @@ bool InterfaceSelection::okClick() {
     const bool ok = openKLine({InterfaceKind::Ftdi, picked});
     if (!ModeDemo_) writeSetting_("Description", picked);
     return ok;
+}
+
+void InterfaceSelection::enterDemoBecause(const std::string& why) {
+    ModeDemo_ = true;
+    std::string message = why;
+    if (!message.empty()) message += "\n\n";
+    message += text(2327, "Dravio démarre en mode démonstration : les valeurs affichées sont simulées, aucune "
+                          "ECU n'est interrogée.");
+    messages_.push_back({message, ""});
 }
 
 std::vector<InterfaceMessage> InterfaceSelection::takeMessages() {

@@ -65,10 +65,14 @@ struct InterfaceMessage {
 class InterfaceSelection {
 public:
     using SettingWriter = std::function<void(const std::string& key, const std::string& value)>;
+    // The language's text of an id, the French text when it has none.
+    using TextLookup = std::function<std::string(int id, const std::string& french)>;
 
     // `writeSetting` stores a key of the Interface section at once.
     InterfaceSelection(DeviceFactory& factory, base::Clock& clock, proto::Model model, link::Trace& trace,
                        InterfaceSettings saved, SettingWriter writeSetting);
+
+    void setTexts(TextLookup texts) { texts_ = std::move(texts); }
 
     // Window load: the port list, then the saved option.
     void load();
@@ -105,6 +109,9 @@ private:
     bool openKLine(InterfaceChoice choice);
     bool openElm();
     std::string elmPath() const;
+    std::string text(int id, const std::string& french) const { return texts_ ? texts_(id, french) : french; }
+    // Demonstration mode because nothing could be used: the user is told why.
+    void enterDemoBecause(const std::string& why);
 
     DeviceFactory& factory_;
     base::Clock& clock_;
@@ -112,6 +119,8 @@ private:
     link::Trace& trace_;
     InterfaceSettings saved_;
     SettingWriter writeSetting_;
+    TextLookup texts_;
+    std::string whyNothing_;  // why the option shown has no usable device
     InterfaceWindowState state_;
     std::vector<std::string> serialDevices_;
     std::vector<InterfaceMessage> messages_;

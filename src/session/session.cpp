@@ -96,11 +96,7 @@ Session::Session(base::EventLoop& loop, link::Link& link, Devices& devices, Sess
     link::InitHooks hooks;
     hooks.GetResourceString = [this](int id, const std::string& french) { return text(id, french); };
     hooks.modelName = [modeles = proto::InitModeles()](proto::Model m) { return std::string(modeles.name(m)); };
-    hooks.GetTrimmerInitial = [this] {
-        const auto initial = trimmer_->GetTrimmerInitial();
-        cycle_->TrimmerInitial = initial;
-        return std::to_string(initial);
-    };
+    hooks.GetTrimmerInitial = [this] { return std::to_string(readTrimmerInitial()); };
     hooks.cdparametreClick = [this] { parametre(); };
     hooks.MesuresArretees = [this] { return cycle_->MesuresArretees; };
     hooks.setStopMesures = [this] { cycle_->StopMesures = true; };
@@ -156,9 +152,10 @@ Session::Session(base::EventLoop& loop, link::Link& link, Devices& devices, Sess
     };
     if (model == proto::Model::M59) {
         cycleHooks.GestionMoteurPP = [this](float regime) { return stepper_->GestionMoteurPP(regime); };
+        cycleHooks.stepperBusy = [this] { return stepper_->BarreOccupee(); };
     }
     cycleHooks.GestionTrimmer = [this](float regime) { trimmer_->GestionTrimmer(regime); };
-    cycleHooks.GetTrimmerInitial = [this] { return trimmer_->GetTrimmerInitial(); };
+    cycleHooks.GetTrimmerInitial = [this] { return readTrimmerInitial(); };
     cycleHooks.onRecord = [this](const ecu::CycleRecord& record) {
         if (outputs_.record) outputs_.record(record);
     };
@@ -191,6 +188,14 @@ Session::~Session() {
     link_.Timer_present().setOnTick({});
     link_.setElmExchange({});
     devices_.setTrafficSink({});
+}
+
+std::int16_t Session::readTrimmerInitial() {
+    // The reset button and the cycle must agree on the value put back.
+    const auto initial = trimmer_->GetTrimmerInitial();
+    trimmer_->TrimmerInitial = initial;
+    cycle_->TrimmerInitial = initial;
+    return initial;
 }
 
 std::string Session::text(int id, const std::string& french) const {
@@ -363,6 +368,29 @@ void Session::resetMap() { map_ = display::OperatingMap{}; }
 
 void Session::stopMeasuring() {
     if (!cycle_->MesuresArretees) cycle_->StopMesures = true;
+}
+
+void Session::reconfigure(const SessionSetup& setup) {
+    setup_.settings = setup.settings;  // settings_ and the cycle refer to these
+    setup_.catalog = setup.catalog;
+    init_->autoStart = settings_.autoStart;
+    channels_.MoteurPP = settings_.channels["MoteurPP"];
+    channels_.Lambda = settings_.channels.count("Lambda") == 0 || settings_.channels["Lambda"];
+    // Only what the options change; the rest of the window is the procedures' own.
+    constexpr const char* kFromOptions[] = {"frTPS", "lbLsbTPS", "lbTPSVolt", "FrChgTrimmer", "Frair", "Freau",
+                                            "Frpression"};
+    std::map<std::string, base::ControlState> adopted;
+    for (const auto& [key, label] : kChannelLabels) {
+        if (const auto it = setup.controls.find(label); it != setup.controls.end()) adopted.insert(*it);
+    }
+    for (const char* name : kFromOptions) {
+        if (const auto it = setup.controls.find(name); it != setup.controls.end()) adopted.insert(*it);
+    }
+    for (const auto& [name, state] : adopted) {
+        if (state.text) view_.setText(name, *state.text);
+        if (state.visible) view_.setVisible(name, *state.visible);
+        if (state.enabled) view_.setEnabled(name, *state.enabled);
+    }
 }
 
 void Session::whenIdle(std::function<void()> then) {

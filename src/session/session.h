@@ -114,6 +114,9 @@ public:
 
     // Ends a running measurement cycle; `then` runs once no procedure is running.
     void stopMeasuring();
+    // New settings and language that need no new initialisation (units, channels,
+    // averaging, captions): the link, its keep-alive and the ECU state stay.
+    void reconfigure(const SessionSetup& setup);
     void whenIdle(std::function<void()> then);
     // The program is going away: stop the cycle and refuse further boxes.
     void abort();
@@ -156,6 +159,7 @@ public:
 private:
     struct Running;
     std::string text(int id, const std::string& french) const;
+    std::int16_t readTrimmerInitial();
     void scheduleFlush();
     base::MessageAnswer ask(const base::MessageBox& box);
     void keyOn();

@@ -26,7 +26,30 @@ Environment Environment::fromProcess() {
     env.xdgDocumentsDir = variable("XDG_DOCUMENTS_DIR");
     env.xdgConfigHome = variable("XDG_CONFIG_HOME");
     env.dataDir = variable("DRAVIO_DATA_DIR");
+    env.xdgRuntimeDir = variable("XDG_RUNTIME_DIR");
+    env.xdgDataHome = variable("XDG_DATA_HOME");
     return env;
+}
+
+std::filesystem::path lockFile(const Environment& env, const std::filesystem::path& fallback) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (env.xdgRuntimeDir && fs::path(*env.xdgRuntimeDir).is_absolute() &&
+        fs::is_directory(*env.xdgRuntimeDir, error)) {
+        return fs::path(*env.xdgRuntimeDir) / "dravio.lock";
+    }
+    fs::path data;
+    if (env.xdgDataHome && fs::path(*env.xdgDataHome).is_absolute()) {
+        data = *env.xdgDataHome;
+    } else if (env.home && !env.home->empty()) {
+        data = fs::path(*env.home) / ".local" / "share";
+    }
+    if (!data.empty()) {
+        const fs::path folder = data / "dravio";
+        fs::create_directories(folder, error);
+        if (fs::is_directory(folder, error)) return folder / "dravio.lock";
+    }
+    return fallback / "dravio.lock";
 }
 
 std::optional<std::filesystem::path> documentsFromUserDirs(std::string_view userDirsText, std::string_view home) {

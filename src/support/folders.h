@@ -15,6 +15,8 @@ struct Environment {
     std::optional<std::string> xdgDocumentsDir;  // XDG_DOCUMENTS_DIR
     std::optional<std::string> xdgConfigHome;    // XDG_CONFIG_HOME
     std::optional<std::string> dataDir;          // DRAVIO_DATA_DIR
+    std::optional<std::string> xdgRuntimeDir;    // XDG_RUNTIME_DIR
+    std::optional<std::string> xdgDataHome;      // XDG_DATA_HOME
 
     // The current process's values.
     static Environment fromProcess();
@@ -36,10 +38,14 @@ struct Folders {
     std::filesystem::path DossierFiles;   // DossierDravio/Files
 
     std::filesystem::path settingsFile() const { return DossierDravio / "ecu.ini"; }
-    std::filesystem::path lockFile() const { return DossierDravio / "dravio.lock"; }
 
     static Folders under(const std::filesystem::path& documents);
 };
+
+// The single-instance lock: $XDG_RUNTIME_DIR/dravio.lock (absolute, existing), else
+// dravio/dravio.lock under $XDG_DATA_HOME or $HOME/.local/share (the folder created),
+// else `fallback`. Never in the documents folder, which may be shared or synced.
+std::filesystem::path lockFile(const Environment& env, const std::filesystem::path& fallback);
 
 // What creating the folders did; start-up carries on whatever happens, but the
 // caller can trace the problems.

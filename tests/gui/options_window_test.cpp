@@ -18,6 +18,7 @@ class OptionsTest : public AppTest {
 protected:
     OptionsWindow& openOptions() {
         startToMainWindow();
+        presenter.messages.clear();  // the demonstration explanation
         app->mainWindow()->action("mnpreferences")->trigger();
         auto* window = app->optionsWindow();
         EXPECT_NE(window, nullptr);

@@ -40,7 +40,10 @@ TEST_F(AppTest, WithoutCableTheInterfaceWindowFallsBackToDemonstration) {
     window.findChild<QAbstractButton*>("cdOK")->click();
     ASSERT_TRUE(ready.wait(5000));
     EXPECT_TRUE(app->modeDemo());
-    EXPECT_TRUE(presenter.messages.empty());  // "Mode Demo" is the quiet road
+    // Never silently: the rider is told why before simulated values start.
+    ASSERT_EQ(presenter.messages.size(), 1U);
+    EXPECT_TRUE(presenter.messages[0].text.contains("Aucun câble FTDI trouvé"));
+    EXPECT_TRUE(presenter.messages[0].text.contains("mode démonstration"));
     auto& main = *app->mainWindow();
     EXPECT_EQ(labelText(main, "lbPanel3"), "Démo");
     EXPECT_EQ(labelText(main, "lbPanel4"), "USB");
@@ -51,7 +54,9 @@ TEST_F(AppTest, MainWindowStartsInFrenchWithItsKeysAndOnlyInitialisationLive) {
     auto& main = startToMainWindow();
     EXPECT_TRUE(main.isVisible());
     const auto french = catalog("Francais");
-    EXPECT_EQ(main.windowTitle(), qs(french.GetResourceString(501, "Dravio") + " - 0.1.0 TestOS"));
+    // Without a cable the values are simulated, and the title says so.
+    EXPECT_EQ(main.windowTitle(), qs(french.GetResourceString(501, "Dravio") + " - 0.1.0 TestOS" +
+                                     french.GetResourceString(2111, "")));
 
     const std::pair<const char*, const char*> keysOf[] = {
         {"MnInit", "F2"}, {"mnparam", "F3"}, {"mndiag", "F4"}, {"mnMoinsUn", "F6"}, {"mnPlus", "F7"},
@@ -75,7 +80,8 @@ TEST_F(AppTest, EnglishSettingShowsTheEnglishTexts) {
     auto& main = startToMainWindow();
     const auto english = catalog("English");
     ASSERT_TRUE(english.contains(137) && english.contains(148));
-    EXPECT_EQ(main.windowTitle(), qs(english.GetResourceString(501, "Dravio") + " - 0.1.0 TestOS"));
+    EXPECT_EQ(main.windowTitle(), qs(english.GetResourceString(501, "Dravio") + " - 0.1.0 TestOS" +
+                                     english.GetResourceString(2111, "")));
     EXPECT_EQ(labelText(main, "lbPanel2"), qs(english.GetResourceString(137, "Attente")));
 
     main.action("mntest")->trigger();
@@ -88,8 +94,10 @@ TEST_F(AppTest, EnglishSettingShowsTheEnglishTexts) {
 }
 
 TEST_F(AppTest, SecondInstanceIsRefusedWithTheMessageAndWritesNothing) {
-    std::filesystem::create_directories(documents() / "Dravio");
-    support::SingleInstance first(documents() / "Dravio" / "dravio.lock");
+    // The lock lives outside the documents folder (no runtime folder in these tests).
+    const auto lockFolder = root / "home" / ".local" / "share" / "dravio";
+    std::filesystem::create_directories(lockFolder);
+    support::SingleInstance first(lockFolder / "dravio.lock");
     ASSERT_EQ(first.tryAcquire(), support::SingleInstance::Result::Acquired);
 
     EXPECT_EQ(startApp(), Application::Start::AlreadyRunning);
@@ -120,6 +128,7 @@ TEST_F(AppTest, TraceWindowMirrorsTheTraceAndTheVersionLine) {
 
 TEST_F(AppTest, HelpOpensTheReadmeAndSaysWhenNoProgramCanOpenIt) {
     startToMainWindow();
+    presenter.messages.clear();  // the demonstration explanation
     app->mainWindow()->action("mnExploreAide")->trigger();
     ASSERT_EQ(presenter.urls.size(), 1u);
     EXPECT_TRUE(presenter.urls[0].toLocalFile().endsWith("README.md"));

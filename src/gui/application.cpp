@@ -132,6 +132,7 @@ void Application::afterInterface() {
     mainWindow_->show();
     connectMainWindow();
     session_ = std::make_unique<SessionController>(linkThread_, presenter_, model_, settings_, *ini_);
+    session_->setCatalog(language_.catalog);
     session_->open(*mainWindow_, sessionSetup());
 
     linkThread_.post([line = "Version : Dravio" + versionText_, file = traceFile_.FichierTrace](LinkHost& context) {

@@ -59,8 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     // The identification window of every family, each answer the input or a byte of it.
-    for (const auto family : {diag::IdentificationFamily::Kwp59, diag::IdentificationFamily::MM16,
-                              diag::IdentificationFamily::MM15}) {
+    for (const auto family :
+         {diag::IdentificationFamily::Kwp59, diag::IdentificationFamily::MM16, diag::IdentificationFamily::MM15}) {
         diag::IdentificationHooks hooks;
         std::size_t calls = 0;
         hooks.EnvoieRequete = [&](std::string_view, std::string_view, std::int16_t, std::int16_t) {

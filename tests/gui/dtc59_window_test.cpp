@@ -2,6 +2,8 @@
 // mode: opened by its button while measuring (first click stops the cycle) and by
 // its menu entry, browsing and clearing the fault codes, an actuator test with its
 // progress bar, the immobiliser status and the TPS reset's confirmation.
+#include "gui/dtc59_window.h"
+
 #include <QAction>
 #include <QComboBox>
 #include <QGroupBox>
@@ -10,7 +12,6 @@
 #include <QRadioButton>
 
 #include "gui/ctl_bar_graph.h"
-#include "gui/dtc59_window.h"
 #include "gui/session_controller.h"
 #include "gui/trace_window.h"
 #include "gui_fixture.h"

@@ -1,7 +1,6 @@
 // Faults injected into the answers of the fault and test window: a status answer
-// without its header, answers the window does not expect to the immobiliser,
-// test, service and TPS requests, and the window's commands on a session that
-// owns it (the link held, the keep-alive back on closing).
+// without its header, unexpected answers to the immobiliser, test, service and TPS
+// requests.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -79,11 +78,6 @@ TEST_F(ScriptedWindow, UnexpectedAnswersToTheLowerHalfShowTheirOutcome) {
          4,
          "Test injecteur cylindre horizontal\r\nTest Echoué: Cause générale",
          false},
-        {"test refused, sub-function",
-         {{"3009", "83F1107F3012"}},
-         5,
-         "Test injecteur cyindre Vertical\r\nTest Echoué: Sous fonction non supportée",
-         false},
         {"service reset refused", {{"3020", "83F1107F3022"}}, -1, "Test Echoué: Conditions incorrectes", false},
         {"service reset accepted", {{"3020", "83F11070200033"}}, -1, "Wait 7sec", true},
     };
@@ -109,14 +103,6 @@ TEST_F(ScriptedWindow, TpsResetWithoutStartCommunicationAsksToStartAgain) {
     EXPECT_EQ(view.text("LDescription"), "Recommencer");
     EXPECT_TRUE(view.enabled("frResetM5"));
     EXPECT_FALSE(p.TimerTestActif().enabled());
-}
-
-TEST_F(ScriptedWindow, ServiceResetIsForThe5AMOnly) {
-    ActuatorPanel& p = open({{"3020", "83F11070200033"}}, "IAW59MHW010").tests();
-    EXPECT_FALSE(view.enabled("cdService"));
-    EXPECT_TRUE(view.visible("lbCaution"));
-    p.cdService_Click();
-    EXPECT_TRUE(requests.empty());
 }
 
 }  // namespace

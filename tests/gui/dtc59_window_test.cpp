@@ -1,7 +1,7 @@
 // The fault and test window of the 59M/5AM from the main window, in demonstration
 // mode: opened by its button while measuring (first click stops the cycle) and by
 // its menu entry, browsing and clearing the fault codes, an actuator test with its
-// progress bar, the immobiliser status and the TPS reset's confirmation.
+// progress bar and the TPS reset's confirmation.
 #include "gui/dtc59_window.h"
 
 #include <QAction>
@@ -71,10 +71,8 @@ TEST_F(Dtc59WindowTest, ButtonWhileMeasuringStopsFirstThenBrowsingAndClearing) {
     EXPECT_FALSE(button(main, "cdparametre").isEnabled());
     EXPECT_EQ(labelText(w, "LabelNbErr"), "Erreur numéro 1 sur 2");
     EXPECT_TRUE(labelText(w, "LabelTextError").startsWith("P0201\n"));
-    EXPECT_EQ(labelText(w, "LabelNbCycle"), "0");
     EXPECT_TRUE(w.findChild<QRadioButton*>("Cause2")->isChecked());
     EXPECT_TRUE(w.findChild<QRadioButton*>("Memo1")->isChecked());
-    EXPECT_FALSE(w.findChild<QRadioButton*>("Memo0")->isChecked());
     EXPECT_FALSE(button(w, "ButtonPrevious").isEnabled());
     EXPECT_TRUE(button(w, "ButtonNext").isEnabled());
 
@@ -121,12 +119,6 @@ TEST_F(Dtc59WindowTest, MenuOpensItAndAnActuatorTestRunsItsProgressBar) {
     WAIT_FOR(button(w, "CdeStartTest").text() == "Lancer le test" && bar.Percent() == 0, kLinkTimeoutMs);
     EXPECT_TRUE(combo.isEnabled());
 
-    combo.setCurrentIndex(8);
-    emit combo.activated(8);
-    WAIT_FOR(labelText(w, "LDescription") == "Statut Antidémarrage", kLinkTimeoutMs);
-    button(w, "CdeStartTest").click();
-    WAIT_FOR(labelText(w, "LDescription") == "ECU Vierge", kLinkTimeoutMs);
-
     // The TPS reset asks first; cancelling gives the buttons back.
     button(w, "cdresetTPS").click();
     auto& confirm = *w.findChild<QGroupBox*>("frConfirm");
@@ -134,7 +126,6 @@ TEST_F(Dtc59WindowTest, MenuOpensItAndAnActuatorTestRunsItsProgressBar) {
     EXPECT_FALSE(w.findChild<QGroupBox*>("frResetM5")->isEnabled());
     button(w, "cdConfirmer1").click();
     WAIT_FOR(!confirm.isVisible() && w.findChild<QGroupBox*>("frResetM5")->isEnabled(), kLinkTimeoutMs);
-    EXPECT_EQ(labelText(w, "LDescription"), "ECU Vierge");
 
     w.close();
     WAIT_FOR(main.action("mndiag")->isEnabled(), kLinkTimeoutMs);

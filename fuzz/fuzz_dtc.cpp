@@ -45,10 +45,33 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             return std::string(calls == 1 ? text : text.substr(start));
         };
         base::ViewState view;
-        diag::FrmDTC59 window(loop, view, hooks, diag::Dtc59Requests{}, form, "");
+        diag::FrmDTC59 window(loop, view, hooks, diag::Dtc59Requests{}, form, "IAW5A");
         window.Form_Load();
         const auto all = window.faults().readAll();
         if (all.size() > 255) __builtin_trap();
+        // The lower half on the same answers: a test start, the immobiliser, the service reset.
+        for (const int test : {0, 8}) {
+            window.tests().ComboChoixTest_Click(test);
+            window.tests().CdeStartTest_Click();
+        }
+        window.tests().cdService_Click();
+        window.ButtonClose_Click();
+    }
+
+    // The identification window of every family, each answer the input or a byte of it.
+    for (const auto family :
+         {diag::IdentificationFamily::Kwp59, diag::IdentificationFamily::MM16, diag::IdentificationFamily::MM15}) {
+        diag::IdentificationHooks hooks;
+        std::size_t calls = 0;
+        hooks.EnvoieRequete = [&](std::string_view, std::string_view, std::int16_t, std::int16_t) {
+            if (family == diag::IdentificationFamily::Kwp59) return std::string(text);
+            const std::size_t at = (calls++ * 2) % (text.size() + 1);
+            return std::string(text.substr(at, 2));
+        };
+        base::ViewState view;
+        diag::FrmIdentification frm(view, hooks);
+        frm.Form_Load(family);
+        (void)frm.lines();
     }
     return 0;
 }

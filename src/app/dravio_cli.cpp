@@ -12,6 +12,7 @@
 
 #include "app/cli_args.h"
 #include "app/cli_convert.h"
+#include "app/cli_diag59.h"
 #include "app/cli_replay.h"
 #include "app/cli_update.h"
 #include "app/cli_decode.h"
@@ -420,10 +421,23 @@ int commandDtc(CliArgs& args, const std::optional<std::string>& interface) {
     return 0;
 }
 
+// Actuator tests, resets and the immobiliser status.
+int commandDiag59(CliArgs& args, const std::optional<std::string>& interface, const std::string& command) {
+    auto link = linkArgs(args, interface, command);
+    const auto words = args.positionals();
+    checkDiag59Arguments(command, words, link.model);
+    CliLink line(link.choice, link.model, link.options);
+    if (!initialiseAndSay(line)) return 1;
+    const int status = runDiag59(line, command, words, link.options.yes, std::cin, std::cout);
+    line.close();
+    return status;
+}
+
 int run(int argc, char** argv) {
     CliArgs args(argc, argv);
     if (args.takeFlag("help") || argc < 2) {
-        std::cout << kUsage << "\nRecordings and updates:\n  " << kConvertUsage << "  " << kReplayUsage << "  "
+        std::cout << kUsage << "\nDiagnostics of the 59m, 5am and obd:\n"
+                  << kDiag59Usage << "\nRecordings and updates:\n  " << kConvertUsage << "  " << kReplayUsage << "  "
                   << kUpdateUsage;
         return argc < 2 ? 2 : 0;
     }
@@ -432,7 +446,7 @@ int run(int argc, char** argv) {
          "language"});
     const auto interface = args.takeOption("interface");
     if (interface && command != "exchange" && command != "init" && command != "live" && command != "identify" &&
-        command != "dtc") {
+        command != "dtc" && !isDiag59Command(command)) {
         throw UsageError("--interface only goes with exchange, init, live, identify and dtc");
     }
     if (command == "frame") return commandFrame(args);
@@ -445,6 +459,7 @@ int run(int argc, char** argv) {
     if (command == "live") return commandLive(args, interface);
     if (command == "identify") return commandIdentify(args, interface);
     if (command == "dtc") return commandDtc(args, interface);
+    if (isDiag59Command(command)) return commandDiag59(args, interface, command);
     if (command == "decode") return commandDecode(args);
     if (command == "mts") {
         for (const auto& line : mtsLines(args.positionals())) std::cout << line << '\n';

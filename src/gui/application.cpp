@@ -153,6 +153,7 @@ void Application::afterInterface() {
     mainWindow_->show();
     connectMainWindow();
     session_ = std::make_unique<SessionController>(linkThread_, presenter_, model_, settings_, *ini_);
+    session_->setCatalog(languageApplier_.catalog());
     connect(&languageApplier_, &LanguageApplier::languageChanged, session_.get(), &SessionController::setCatalog);
     session_->open(*mainWindow_, sessionSetup());
 

@@ -5,12 +5,14 @@
 #include <QVBoxLayout>
 
 #include "diag/identification.h"
+#include "gui/caption_walker.h"
 
 namespace dravio::gui {
 
 IdentificationWindow::IdentificationWindow(QWidget* parent) : QDialog(parent) {
     setObjectName("frmIdentification");
-    setWindowTitle("Identification");
+    setCaptionId(this, 168);
+    setWindowTitle("Identification de l'ECU");
     auto* layout = new QVBoxLayout(this);
     for (const char* name : diag::kIdentificationLabels) {
         auto* label = new QLabel(this);
@@ -18,10 +20,10 @@ IdentificationWindow::IdentificationWindow(QWidget* parent) : QDialog(parent) {
         label->setTextInteractionFlags(Qt::TextSelectableByMouse);
         layout->addWidget(label);
     }
-    auto* log = new QPushButton("Log", this);
+    auto* log = setCaptionId(new QPushButton("Enregistrement", this), 158);
     log->setObjectName("cdLOG");
     connect(log, &QPushButton::clicked, this, &IdentificationWindow::logRequested);
-    auto* close = new QPushButton("Quitter", this);
+    auto* close = setCaptionId(new QPushButton("Quitter", this), 104);
     close->setObjectName("cdquitter");
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
     layout->addWidget(log);

@@ -183,9 +183,10 @@ void MainWindow::build(const MainWindowModel& model) {
     connect(findChild<QPushButton*>("cdquitter"), &QPushButton::clicked, this, &MainWindow::quitRequested);
     findChild<QPushButton*>("cdTrimer15")->setShortcut(QKeySequence(Qt::Key_F8));
     const std::pair<const char*, void (MainWindow::*)()> clicks[] = {
-        {"cdintialisation", &MainWindow::initRequested}, {"CdReInit", &MainWindow::reinitRequested},
+        {"cdintialisation", &MainWindow::initRequested},  {"CdReInit", &MainWindow::reinitRequested},
         {"cdparametre", &MainWindow::parametreRequested}, {"cdTrimmer", &MainWindow::trimmerReset},
-        {"CdMemorise", &MainWindow::trimmerStore},        {"cdMoteurPP", &MainWindow::stepperTest},
+        {"cddiag", &MainWindow::diagRequested},           {"CdMemorise", &MainWindow::trimmerStore},
+        {"cdMoteurPP", &MainWindow::stepperTest},
     };
     for (const auto& [name, signal] : clicks) {
         connect(findChild<QPushButton*>(name), &QPushButton::clicked, this, signal);
@@ -242,7 +243,7 @@ void MainWindow::buildMenus(const MainWindowModel& model) {
     bar->addMenu(acquisition);
     connect(addEntry(*acquisition, model, "MnInit"), &QAction::triggered, this, &MainWindow::initRequested);
     connect(addEntry(*acquisition, model, "mnparam"), &QAction::triggered, this, &MainWindow::parametreRequested);
-    addEntry(*acquisition, model, "mndiag");
+    connect(addEntry(*acquisition, model, "mndiag"), &QAction::triggered, this, &MainWindow::diagRequested);
     connect(addEntry(*acquisition, model, "MnRreInit"), &QAction::triggered, this, &MainWindow::reinitRequested);
     connect(addEntry(*acquisition, model, "mnMap"), &QAction::triggered, this, &MainWindow::mapRequested);
     connect(addEntry(*acquisition, model, "mngraphe"), &QAction::triggered, this, &MainWindow::graphToggled);

@@ -59,6 +59,7 @@ signals:
     void mapRequested();
     void statusRequested();
     void identificationRequested();
+    void diagRequested();
     void trafficRequested();
     void traceRequested();
     void responderRequested();

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QPixmap>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QPushButton>
 #include <QTimer>
 #include <cstdio>
@@ -11,6 +12,8 @@
 #include <unistd.h>
 
 #include "gui/application.h"
+#include "gui/dtc59_window.h"
+#include "gui/identification_window.h"
 #include "gui/interface_window.h"
 #include "gui/main_window.h"
 #include "gui/options_window.h"
@@ -46,6 +49,8 @@ ScreenshotTour::ScreenshotTour(Application& app, QString folder, Kind kind, QObj
     QDir().mkpath(folder_);
     if (kind == Kind::Measuring) {
         measuringTour();
+    } else if (kind == Kind::Diagnostics) {
+        diagnosticsTour();
     } else {
         startTour();
     }
@@ -130,6 +135,56 @@ void ScreenshotTour::grabMeasuring() {
         w->close();
     }
     app_.quit();
+}
+
+void ScreenshotTour::diagnosticsTour() {
+    connect(&app_, &Application::interfaceWindowShown, this, [this] {
+        QTimer::singleShot(kSettleMs, this, [this] {
+            if (auto* window = app_.interfaceWindow()) {
+                if (auto* ok = window->findChild<QPushButton*>("cdOK")) ok->click();
+            }
+        });
+    });
+    connect(&app_, &Application::mainWindowReady, this, [this] {
+        auto* main = app_.mainWindow();
+        auto* session = app_.session();
+        if (main == nullptr || session == nullptr) return;
+        const QString language = QString::fromStdString(app_.settings().Langue);
+        connect(session, &SessionController::identificationShown, this, [this, main, language] {
+            QTimer::singleShot(kSettleMs, this, [this, main, language] {
+                auto* window = main->findChild<IdentificationWindow*>();
+                if (window == nullptr) return;
+                grab(*window, "identification-" + language + ".png");
+                window->accept();
+                if (auto* diag = main->findChild<QPushButton*>("cddiag")) diag->click();
+            });
+        });
+        connect(session, &SessionController::diagnosticShown, this, [this, session, language] {
+            auto* window = session->dtc59Window();
+            if (window == nullptr) return;
+            // The rev-counter test, its progress bar half way.
+            if (auto* combo = window->findChild<QComboBox*>("ComboChoixTest")) {
+                combo->setCurrentIndex(0);
+                emit combo->activated(0);
+            }
+            QTimer::singleShot(kSettleMs, this, [this, window, language] {
+                if (auto* start = window->findChild<QPushButton*>("CdeStartTest")) start->click();
+                QTimer::singleShot(1200, this, [this, window, language] {
+                    grab(*window, "dtc59-" + language + ".png");
+                    app_.quit();
+                });
+            });
+        });
+        if (auto* init = main->findChild<QPushButton*>("cdintialisation")) init->click();
+        auto* poll = new QTimer(this);
+        connect(poll, &QTimer::timeout, this, [main, poll, session] {
+            auto* diag = main->findChild<QPushButton*>("cddiag");
+            if (diag == nullptr || !diag->isEnabled()) return;
+            poll->stop();
+            session->showIdentification();
+        });
+        poll->start(100);
+    });
 }
 
 void ScreenshotTour::grab(QWidget& window, const QString& name) {

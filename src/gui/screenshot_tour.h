@@ -2,7 +2,9 @@
 // documentation. The start tour: the interface window, the main window, the options
 // window, then quit. The measuring tour (settings prepared for the simulator):
 // initialise, measure, then the main window, the graph, map, status, traffic and
-// responder windows, then quit.
+// responder windows, then quit. The diagnostics tour (a 59M/5AM): initialise, then
+// the identification window and the fault and test window running a test, each
+// saved with the language's name ("identification-English.png"), then quit.
 #pragma once
 
 #include <QObject>
@@ -15,7 +17,7 @@ class Application;
 class ScreenshotTour : public QObject {
     Q_OBJECT
 public:
-    enum class Kind { Start, Measuring };
+    enum class Kind { Start, Measuring, Diagnostics };
 
     // Saves the tour's PNGs into `folder`.
     ScreenshotTour(Application& app, QString folder, Kind kind = Kind::Start, QObject* parent = nullptr);
@@ -25,6 +27,7 @@ private:
     void startTour();
     void measuringTour();
     void grabMeasuring();
+    void diagnosticsTour();
 
     Application& app_;
     QString folder_;

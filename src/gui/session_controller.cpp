@@ -5,6 +5,8 @@
 #include <chrono>
 
 #include "display/graph_window.h"
+#include "gui/dtc59_window.h"
+#include "gui/caption_walker.h"
 #include "gui/graph_window.h"
 #include "gui/identification_window.h"
 #include "gui/main_window.h"
@@ -200,6 +202,7 @@ void SessionController::stopMeasuring() {
 }
 
 void SessionController::setCatalog(const support::Catalog& catalog) {
+    catalog_ = &catalog;
     if (responder_) responder_->setCatalog(catalog);
 }
 
@@ -235,9 +238,11 @@ void SessionController::applyMain(const std::map<std::string, base::ControlState
     model_.apply(changes);
     // Windows not part of this program yet: their commands stay disabled, so that no
     // control is live without doing what it says.
-    for (const char* name : {"cddiag", "mndiag", "cdTrimer15", "mnTrim15M", "mnConvert"}) {
-        model_.control(name).enabled = false;
-    }
+    for (const char* name : {"cdTrimer15", "mnTrim15M", "mnConvert"}) model_.control(name).enabled = false;
+    // The fault and test window exists for the KWP2000 and OBD-II models only.
+    const bool diag = proto::isKwp(proto::modelOrDefault(settings_.TypeECU)) && model_.control("cddiag").enabled;
+    model_.control("cddiag").enabled = diag;
+    model_.control("mndiag").enabled = diag;
     render();
     if (graph_) graph_->setTraceChecked(model_.control("chgraph").checked);
     emit mainChanged();
@@ -326,6 +331,7 @@ void SessionController::connectWindow(MainWindow& window) {
     connect(&window, &MainWindow::mapRequested, this, &SessionController::showMap);
     connect(&window, &MainWindow::statusRequested, this, &SessionController::showStatus);
     connect(&window, &MainWindow::identificationRequested, this, &SessionController::showIdentification);
+    connect(&window, &MainWindow::diagRequested, this, &SessionController::showDiagnostic);
     connect(&window, &MainWindow::trafficRequested, this, &SessionController::showTraffic);
     connect(&window, &MainWindow::responderRequested, this, &SessionController::showResponder);
 }
@@ -404,6 +410,7 @@ void SessionController::showIdentification() {
             if (!lines) return;
             if (!identification_) {
                 identification_ = new IdentificationWindow(window_);
+                if (catalog_) applyCaptions(*identification_, *catalog_);
                 connect(identification_, &QDialog::finished, this,
                         [this] { withSession([](session::Session& s) { s.identificationClosed(); }); });
                 connect(identification_, &IdentificationWindow::logRequested, this, [this] {
@@ -415,6 +422,43 @@ void SessionController::showIdentification() {
             identification_->showLines(*lines);
             raise(*identification_);
             emit identificationShown();
+        });
+}
+
+Dtc59Window* SessionController::dtc59Window() const { return dtc59_.data(); }
+
+void SessionController::showDiagnostic() {
+    if (!proto::isKwp(proto::modelOrDefault(settings_.TypeECU))) return;
+    // The window's state, reported while it loads and at every command, drawn here.
+    auto changes = [this](std::map<std::string, base::ControlState> batch) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, batch = std::move(batch)] {
+                if (dtc59_) dtc59_->apply(batch);
+            },
+            Qt::QueuedConnection);
+    };
+    if (!dtc59_) {
+        static const support::Catalog french;
+        auto* window = new Dtc59Window(catalog_ ? *catalog_ : french, window_);
+        dtc59_ = window;
+        placeWindow(*window, ini_, support::WindowId::DTC59);
+        connect(window, &Dtc59Window::command, this, [this](const Dtc59Command& command) {
+            withSession([command](session::Session& s) { s.diagnostic(command); });
+        });
+        connect(window, &Dtc59Window::urlRequested, this, [this](const QUrl& url) { presenter_.openUrl(url); });
+        connect(window, &QDialog::finished, this, [this] {
+            saveWindowPosition(*dtc59_, ini_, support::WindowId::DTC59);
+            withSession([](session::Session& s) { s.diagnosticClosed(); });
+            dtc59_->deleteLater();
+        });
+    }
+    linkThread_.request(
+        dtc59_.data(), [changes](LinkHost& host) { return host.session && host.session->openDiagnostic(changes); },
+        [this](bool opened) {
+            if (!opened || !dtc59_) return;
+            raise(*dtc59_);
+            emit diagnosticShown();
         });
 }
 

@@ -24,6 +24,7 @@
 
 namespace dravio::gui {
 
+class Dtc59Window;
 class GraphWindow;
 class IdentificationWindow;
 class MainWindow;
@@ -61,6 +62,11 @@ public:
     void showStatus();
     // The identification menu entry: the window once the session has read the ECU.
     void showIdentification();
+    // The diagnostic button and menu entry of a KWP2000 or OBD-II model: the fault and
+    // test window once the cycle has ended and the session has read the memory.
+    void showDiagnostic();
+    // The texts of the windows this opens.
+    Dtc59Window* dtc59Window() const;
     void showTraffic();
     void showResponder();
 
@@ -76,6 +82,7 @@ signals:
     void graphDrawn();
     void mapDrawn();
     void identificationShown();
+    void diagnosticShown();
 
 private:
     bool resumeMeasuring_ = false;  // link thread only
@@ -102,6 +109,8 @@ private:
     QPointer<ResponderWindow> responder_;
     QPointer<IdentificationWindow> identification_;
     diag::IdentificationLines shownIdentification_{};
+    QPointer<Dtc59Window> dtc59_;
+    const support::Catalog* catalog_ = nullptr;
 };
 
 }  // namespace dravio::gui

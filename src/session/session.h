@@ -16,6 +16,7 @@
 #include "base/event_loop.h"
 #include "base/view_state.h"
 #include "diag/dtc59_faults.h"
+#include "diag/dtc59_window.h"
 #include "diag/erreur_window.h"
 #include "diag/identification.h"
 #include "display/operating_map.h"
@@ -145,6 +146,17 @@ public:
     // Why the link is down, in one line.
     std::string failure() const;
 
+    // The diagnostic button of a KWP2000 or OBD-II model (cddiag, mndiag): a running
+    // cycle is asked to stop first; once it has ended the fault and test window loads
+    // here (reading the fault memory) and reports its state through `changes`.
+    // False when nothing opened.
+    using DiagChanges = std::function<void(std::map<std::string, base::ControlState>)>;
+    bool openDiagnostic(DiagChanges changes);
+    // A command of the open fault and test window; nothing when none is open.
+    void diagnostic(const std::function<void(diag::FrmDTC59&)>& command);
+    // The window closed: the keep-alive runs again and the main window gets its buttons back.
+    void diagnosticClosed();
+
     bool busy() const { return depth_ > 0; }
     bool measuring() const { return !cycle_->MesuresArretees; }
     bool linkUp() const { return init_->linkUp(); }
@@ -199,6 +211,8 @@ private:
     bool closed_ = false;
     bool initialised_ = false;
     int depth_ = 0;
+    struct Diag59;
+    std::shared_ptr<Diag59> diag59_;
 };
 
 }  // namespace dravio::session

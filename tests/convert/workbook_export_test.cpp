@@ -45,8 +45,8 @@ TEST(WorkbookExport, FieldsBecomeNumbersOrTexts) {
         const char* text;
     } cases[] = {
         {"1250", true, 1250, "1250"}, {" \"2.45\" ", true, 2.45, "2.45"}, {"+13.8", true, 13.8, "+13.8"},
-        {"-40", true, -40, "-40"},     {"Time", false, 0, "Time"},          {"1e999", false, 0, "1e999"},
-        {"", false, 0, ""},            {"12abc", false, 0, "12abc"},
+        {"-40", true, -40, "-40"},    {"Time", false, 0, "Time"},         {"1e999", false, 0, "1e999"},
+        {"", false, 0, ""},           {"12abc", false, 0, "12abc"},
     };
     for (const auto& c : cases) {
         const SheetCell got = sheetCell(c.field);
@@ -93,10 +93,8 @@ TEST(WorkbookExport, FailureOrCancelLeavesTheTargetAsItWas) {
     for (int i = 0; i < 40000; ++i) big += std::to_string(i) + ";1250\n";
     writeBytes(folder / "big.txt", big);
     writeBytes(folder / "old.xlsx", "old");
-    const auto cancelled =
-        exportWorkbook({folder / "big.txt"}, folder / "old.xlsx", at(1, 2), [](std::uint64_t, std::uint64_t) {
-            return false;
-        });
+    const auto cancelled = exportWorkbook({folder / "big.txt"}, folder / "old.xlsx", at(1, 2),
+                                          [](std::uint64_t, std::uint64_t) { return false; });
     EXPECT_TRUE(cancelled.cancelled);
     EXPECT_FALSE(cancelled.ok);
     const auto missing = exportWorkbook({folder / "big.txt", folder / "none.txt"}, folder / "old.xlsx", at(1, 2));

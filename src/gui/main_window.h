@@ -16,6 +16,9 @@ namespace dravio::gui {
 
 class CtlBarGraph;
 
+// Fichier -> Rejouer, an entry of this program's own (not in the model).
+inline constexpr int kMnRejouer = 3651;
+
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -61,6 +64,8 @@ signals:
     void identificationRequested();
     void trafficRequested();
     void responderRequested();
+    void convertRequested();
+    void replayRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -191,6 +191,14 @@ void SessionController::close(std::function<void()> done) {
     });
 }
 
+void SessionController::replay(std::vector<convert::LiveValues> rows) {
+    withSession([rows = std::move(rows)](session::Session& session) {
+        for (const auto& row : rows) {
+            if (!session.replayRow(row)) break;
+        }
+    });
+}
+
 void SessionController::stopMeasuring() {
     withSession([](session::Session& session) { session.stopMeasuring(); });
 }
@@ -203,7 +211,7 @@ void SessionController::applyMain(const std::map<std::string, base::ControlState
     model_.apply(changes);
     // Windows not part of this program yet: their commands stay disabled, so that no
     // control is live without doing what it says.
-    for (const char* name : {"cddiag", "mndiag", "cdTrimer15", "mnTrim15M", "mnConvert"}) {
+    for (const char* name : {"cddiag", "mndiag", "cdTrimer15", "mnTrim15M"}) {
         model_.control(name).enabled = false;
     }
     render();

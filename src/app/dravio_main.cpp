@@ -44,9 +44,10 @@ int main(int argc, char** argv) {
     }
     std::unique_ptr<dravio::gui::ScreenshotTour> tour;
     if (const QString folder = qEnvironmentVariable("DRAVIO_SCREENSHOTS"); !folder.isEmpty()) {
-        const auto kind = qEnvironmentVariable("DRAVIO_SCREENSHOT_TOUR") == "measuring"
-                              ? dravio::gui::ScreenshotTour::Kind::Measuring
-                              : dravio::gui::ScreenshotTour::Kind::Start;
+        const QString which = qEnvironmentVariable("DRAVIO_SCREENSHOT_TOUR");
+        const auto kind = which == "measuring" ? dravio::gui::ScreenshotTour::Kind::Measuring
+                          : which == "convert" ? dravio::gui::ScreenshotTour::Kind::Convert
+                                               : dravio::gui::ScreenshotTour::Kind::Start;
         tour = std::make_unique<dravio::gui::ScreenshotTour>(app, folder, kind);
     }
 

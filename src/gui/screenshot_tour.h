@@ -2,7 +2,7 @@
 // documentation. The start tour: the interface window, the main window, the options
 // window, then quit. The measuring tour (settings prepared for the simulator):
 // initialise, measure, then the main window, the graph, map, status, traffic and
-// responder windows, then quit.
+// responder windows, then quit. The convert tour: the conversion and replay windows.
 #pragma once
 
 #include <QObject>
@@ -15,7 +15,7 @@ class Application;
 class ScreenshotTour : public QObject {
     Q_OBJECT
 public:
-    enum class Kind { Start, Measuring };
+    enum class Kind { Start, Measuring, Convert };
 
     // Saves the tour's PNGs into `folder`.
     ScreenshotTour(Application& app, QString folder, Kind kind = Kind::Start, QObject* parent = nullptr);
@@ -25,6 +25,9 @@ private:
     void startTour();
     void measuringTour();
     void grabMeasuring();
+    // The conversion window with a file's titles read, then the replay window
+    // playing that file into the graph (screenshot_convert_tour.cpp).
+    void convertTour();
 
     Application& app_;
     QString folder_;

@@ -111,6 +111,32 @@ TEST_F(LinkSessionTest, OneByteEcuStartsOnlyWhenTheKeyBoxIsAccepted) {
     }
 }
 
+// A replayed row is shown as the cycle shows it, "--" where the recording has no
+// column; while the cycle runs the row is refused and nothing it shows changes.
+TEST_F(LinkSessionTest, ReplayedRowsShowLikeTheCycleAndWaitForItToStop) {
+    build(proto::Model::M59, true);
+    convert::LiveValues row;
+    row.Regime = 1234.0;
+    row.Papillon = 12.34;
+    row.TempAir = 25.5;
+    row.TensionVal = 13.8;
+    ASSERT_TRUE(session->replayRow(row));
+    session->flush();
+    const std::pair<const char*, const char*> expected[] = {
+        {"Rmp", "1 230"}, {"Potar", "12.3"}, {"Air", "25.5"}, {"Tension", "13.8"}, {"Injection", "--"}, {"Eau", "--"}};
+    for (const auto& [label, text] : expected) EXPECT_EQ(shown[label].text, std::string(text)) << label;
+
+    bool refused = false;
+    onChanges = [&] {
+        if (!session->measuring()) return;
+        refused = !session->replayRow(row);
+        session->stopMeasuring();
+    };
+    session->parametre();
+    onChanges = {};
+    EXPECT_TRUE(refused);
+}
+
 TEST_F(LinkSessionTest, WorkForTheIdleLinkWaitsForTheCycleToEnd) {
     build(proto::Model::M59, true);  // demonstration mode, no cable
     session->initialise();

@@ -19,8 +19,8 @@
 #include "gui/window_placement.h"
 #include "support/data_dir.h"
 #include "support/help_pages.h"
-#include "support/update/update_list.h"
 #include "support/settings_keys.h"
+#include "support/update/update_list.h"
 #include "support/version_text.h"
 
 namespace dravio::gui {
@@ -236,6 +236,8 @@ void Application::showAbout() {
     window->setAttribute(Qt::WA_DeleteOnClose);
     aboutWindow_ = window;
     connect(window, &AboutWindow::linkActivated, this, &Application::openFile);
+    connect(window, &AboutWindow::updateRequested, this, [this] { checkForUpdates(true); });
+    applyCaptions(*window, language_.catalog);
     window->open();
 }
 
@@ -249,6 +251,8 @@ void Application::openHelp() {
         return;
     }
     presenter_.message(DialogPresenter::Icon::Information, "Dravio", qs(page.message), mainWindow_.get());
+    // The help comes with the update list: fetched now, it is there next time.
+    checkForUpdates(true);
 }
 
 void Application::openWeb() { openFile(QUrl(qs(std::string(support::kProjectWebPage)))); }
@@ -256,7 +260,8 @@ void Application::openWeb() { openFile(QUrl(qs(std::string(support::kProjectWebP
 void Application::openConvert() {
     if (!mainWindow_) return;
     if (!logWorkWindow_) {
-        auto* window = new LogWorkWindow(*ini_, folders_.DossierFiles, language_.catalog, presenter_, mainWindow_.get());
+        auto* window =
+            new LogWorkWindow(*ini_, folders_.DossierFiles, language_.catalog, presenter_, mainWindow_.get());
         window->setAttribute(Qt::WA_DeleteOnClose);
         logWorkWindow_ = window;
         applyCaptions(*window, language_.catalog);

@@ -1,10 +1,11 @@
 // Conversion throughput: one hour of recording at 10 Hz (36,000 rows of the 14
-// columns Dravio records) converted to DIF, and read back for replay.
+// columns Dravio records) converted to DIF and to a workbook, and read back for replay.
 // Target: one hour converts in under a second.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -12,6 +13,7 @@
 
 #include "convert/dif_writer.h"
 #include "convert/recording.h"
+#include "convert/workbook_export.h"
 
 namespace {
 
@@ -62,6 +64,19 @@ void BM_ConvertOneHourToDif(benchmark::State& state) {
     state.counters["dif_MB"] = static_cast<double>(fs::file_size(target)) / 1e6;
 }
 BENCHMARK(BM_ConvertOneHourToDif)->Unit(benchmark::kMillisecond);
+
+void BM_ExportOneHourToWorkbook(benchmark::State& state) {
+    const OneHour& data = oneHour();
+    const fs::path target = data.folder / "out.xlsx";
+    const std::tm now{};
+    for (auto _ : state) {
+        const auto result = dravio::convert::exportWorkbook({data.source}, target, now);
+        if (!result.ok) state.SkipWithError(result.error.c_str());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * data.text.size()));
+    state.counters["xlsx_MB"] = static_cast<double>(fs::file_size(target)) / 1e6;
+}
+BENCHMARK(BM_ExportOneHourToWorkbook)->Unit(benchmark::kMillisecond);
 
 void BM_ReadOneHourForReplay(benchmark::State& state) {
     const OneHour& data = oneHour();

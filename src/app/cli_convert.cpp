@@ -1,10 +1,12 @@
 #include "app/cli_convert.h"
 
+#include <ctime>
 #include <ostream>
 
 #include "convert/channel_db.h"
 #include "convert/dif_writer.h"
 #include "convert/log_folder.h"
+#include "convert/workbook_export.h"
 #include "support/folders.h"
 #include "support/ini_file.h"
 #include "support/settings_keys.h"
@@ -12,6 +14,36 @@
 namespace dravio::app {
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// --xlsx: each recording into a workbook beside it, into -o's folder, or as -o.
+int convertToWorkbooks(const std::vector<std::string>& inputs, const std::optional<std::string>& output,
+                       std::ostream& out, std::ostream& err) {
+    const bool intoFolder = output && (inputs.size() > 1 || fs::is_directory(*output));
+    const std::time_t clock = std::time(nullptr);
+    std::tm now{};
+    localtime_r(&clock, &now);
+    int status = 0;
+    for (const std::string& input : inputs) {
+        fs::path target = convert::workbookNameFor(input);
+        if (intoFolder) {
+            target = fs::path(*output) / target.filename();
+        } else if (output) {
+            target = *output;
+        }
+        const auto result = convert::exportWorkbook({input}, target, now);
+        if (!result.ok) {
+            err << "dravio-cli: " << input << ": " << result.error << '\n';
+            status = 1;
+            continue;
+        }
+        out << input << " -> " << target.string() << " (" << result.rows << " rows)\n";
+    }
+    return status;
+}
+
+}  // namespace
 
 int commandConvert(CliArgs& args, std::ostream& out, std::ostream& err) {
     const bool dif = args.takeFlag("dif");
@@ -29,10 +61,7 @@ int commandConvert(CliArgs& args, std::ostream& out, std::ostream& err) {
         }
     }
     if (inputs.empty()) throw UsageError("convert needs at least one recording");
-    if (xlsx) {
-        err << "dravio-cli: workbook export (--xlsx) is not available yet; use --dif\n";
-        return 1;
-    }
+    if (xlsx) return convertToWorkbooks(inputs, output, out, err);
 
     const auto setup = support::setUpFolders(support::Environment::fromProcess());
     const support::IniFile settings(setup.folders.settingsFile());

@@ -114,6 +114,7 @@ int main(int argc, char** argv) {
         const QString name = qEnvironmentVariable("DRAVIO_SCREENSHOT_TOUR");
         const auto kind = name == "measuring"     ? dravio::gui::ScreenshotTour::Kind::Measuring
                           : name == "diagnostics" ? dravio::gui::ScreenshotTour::Kind::Diagnostics
+                          : name == "convert"     ? dravio::gui::ScreenshotTour::Kind::Convert
                                                   : dravio::gui::ScreenshotTour::Kind::Start;
         tour = std::make_unique<dravio::gui::ScreenshotTour>(app, folder, kind);
     }

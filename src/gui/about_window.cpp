@@ -6,7 +6,13 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "gui/caption_walker.h"
+
 namespace dravio::gui {
+
+namespace {
+constexpr int kCdUpdate = 3700;
+}  // namespace
 
 AboutWindow::AboutWindow(const QString& versionText, const QUrl& projectPage, QWidget* parent) : QDialog(parent) {
     setObjectName("frmAbout");
@@ -25,10 +31,14 @@ AboutWindow::AboutWindow(const QString& versionText, const QUrl& projectPage, QW
     link->setCursor(Qt::PointingHandCursor);
     link->setToolTip(projectPage.toString());
     connect(link, &QPushButton::clicked, this, [this, projectPage] { emit linkActivated(projectPage); });
+    auto* update = setCaptionId(new QPushButton("Rechercher les mises à jour", this), kCdUpdate);
+    update->setObjectName("cdUpdate");
+    connect(update, &QPushButton::clicked, this, &AboutWindow::updateRequested);
     auto* ok = new QPushButton("OK", this);
     ok->setObjectName("cdOK");
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    for (auto* widget : std::initializer_list<QWidget*>{name, version, licence, link, ok}) layout->addWidget(widget);
+    for (auto* widget : std::initializer_list<QWidget*>{name, version, licence, link, update, ok})
+        layout->addWidget(widget);
 }
 
 }  // namespace dravio::gui

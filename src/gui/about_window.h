@@ -1,5 +1,5 @@
 // gui: the about window: the program's name, its version text, the licence line
-// and a link to the project page.
+// a link to the project page and the update check on demand.
 #pragma once
 
 #include <QDialog>
@@ -15,6 +15,8 @@ public:
 
 signals:
     void linkActivated(const QUrl& url);
+    // "Rechercher les mises à jour": the update check, now.
+    void updateRequested();
 };
 
 }  // namespace dravio::gui

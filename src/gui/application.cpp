@@ -1,25 +1,32 @@
 #include "gui/application.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
+#include <chrono>
+#include <cstdlib>
 
 #include "gui/about_window.h"
 #include "gui/caption_ids.h"
 #include "gui/caption_walker.h"
 #include "gui/interface_window.h"
+#include "gui/logwork_window.h"
 #include "gui/main_window.h"
 #include "gui/options_window.h"
+#include "gui/replay_window.h"
 #include "gui/session_controller.h"
 #include "gui/trace_window.h"
+#include "gui/update_check.h"
 #include "gui/window_placement.h"
 #include "support/data_dir.h"
+#include "support/help_pages.h"
 #include "support/settings_keys.h"
+#include "support/update/update_list.h"
 #include "support/version_text.h"
 
 namespace dravio::gui {
 
 namespace {
 constexpr const char* kDejaLance = "Dravio est déjà lancé";
-constexpr const char* kFichierAbsent = "Fichier absent";
 
 QString qs(const std::string& text) { return QString::fromStdString(text); }
 }  // namespace
@@ -28,6 +35,7 @@ AppConfig AppConfig::fromProcess() {
     AppConfig config;
     config.environment = support::Environment::fromProcess();
     config.dataDir = support::programDataDir();
+    config.updateCheckAtStart = true;
     return config;
 }
 
@@ -36,6 +44,9 @@ Application::Application(AppConfig config, DialogPresenter& presenter, QObject* 
 
 Application::~Application() {
     // Windows first: they may still hold requests to the link thread.
+    updateCheck_.reset();
+    delete logWorkWindow_.data();
+    delete replayWindow_.data();
     delete optionsWindow_.data();
     delete aboutWindow_.data();
     delete interfaceWindow_.data();
@@ -47,6 +58,8 @@ Application::~Application() {
 InterfaceWindow* Application::interfaceWindow() const { return interfaceWindow_.data(); }
 OptionsWindow* Application::optionsWindow() const { return optionsWindow_.data(); }
 AboutWindow* Application::aboutWindow() const { return aboutWindow_.data(); }
+LogWorkWindow* Application::logWorkWindow() const { return logWorkWindow_.data(); }
+ReplayWindow* Application::replayWindow() const { return replayWindow_.data(); }
 
 Application::Start Application::start() {
     const auto setup = support::setUpFolders(config_.environment);
@@ -161,6 +174,7 @@ void Application::afterInterface() {
         context.trace.EcritTrace(line, false);
         context.trace.openFile(file);
     });
+    if (config_.updateCheckAtStart) checkForUpdates(false);
     emit mainWindowReady();
 }
 
@@ -178,6 +192,8 @@ void Application::connectMainWindow() {
         traceWindow_->raise();
         traceWindow_->activateWindow();
     });
+    connect(window, &MainWindow::convertRequested, this, &Application::openConvert);
+    connect(window, &MainWindow::replayRequested, this, &Application::openReplay);
     connect(window, &MainWindow::resized, this, &Application::saveMainPosition);
     connect(&linkThread_, &LinkThread::shape1Changed, window, [this](quint32 bgr) {
         model_.Shape1 = bgr;
@@ -260,23 +276,77 @@ void Application::showAbout() {
     window->setAttribute(Qt::WA_DeleteOnClose);
     aboutWindow_ = window;
     connect(window, &AboutWindow::linkActivated, this, &Application::openFile);
+    connect(window, &AboutWindow::updateRequested, this, [this] { checkForUpdates(true); });
+    applyCaptions(*window, language_.catalog);
     window->open();
 }
 
 QUrl Application::projectPage() const { return QUrl::fromLocalFile(qs((config_.dataDir / "README.md").string())); }
 
 void Application::openHelp() {
-    for (const auto& candidate : {folders_.DossierFiles / "Dravio.html", config_.dataDir / "README.md"}) {
-        if (QFileInfo::exists(qs(candidate.string()))) {
-            openFile(QUrl::fromLocalFile(qs(candidate.string())));
-            return;
-        }
+    const auto page = support::findHelpPage(support::kHelpIndex, language_.language, folders_.DossierFiles / "help",
+                                            config_.dataDir / "help");
+    if (page.path) {
+        openFile(QUrl::fromLocalFile(qs(page.path->string())));
+        return;
     }
-    presenter_.message(DialogPresenter::Icon::Information, "Dravio",
-                       qs(language_.catalog.GetResourceString(2503, kFichierAbsent)), mainWindow_.get());
+    presenter_.message(DialogPresenter::Icon::Information, "Dravio", qs(page.message), mainWindow_.get());
+    // The help comes with the update list: fetched now, it is there next time.
+    checkForUpdates(true);
 }
 
-void Application::openWeb() { openFile(projectPage()); }
+void Application::openWeb() { openFile(QUrl(qs(std::string(support::kProjectWebPage)))); }
+
+void Application::openConvert() {
+    if (!mainWindow_) return;
+    if (!logWorkWindow_) {
+        auto* window =
+            new LogWorkWindow(*ini_, folders_.DossierFiles, language_.catalog, presenter_, mainWindow_.get());
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        logWorkWindow_ = window;
+        applyCaptions(*window, language_.catalog);
+    }
+    logWorkWindow_->show();
+    logWorkWindow_->raise();
+}
+
+void Application::openReplay() {
+    if (!mainWindow_) return;
+    if (!replayWindow_) {
+        auto* window = new ReplayWindow(language_.catalog, mainWindow_.get());
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        replayWindow_ = window;
+        connect(window, &ReplayWindow::rowsDue, this, [this](const std::vector<convert::LiveValues>& rows) {
+            if (session_) session_->replay(rows);
+        });
+        applyCaptions(*window, language_.catalog);
+    }
+    replayWindow_->show();
+    replayWindow_->raise();
+}
+
+void Application::checkForUpdates(bool evenIfNotDue) {
+    const auto today = std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now());
+    if (!evenIfNotDue && !support::startupCheckDue(*ini_, today)) return;
+    if (!updateCheck_) {
+        updateCheck_ = std::make_unique<UpdateCheck>(
+            presenter_,
+            [this](const std::string& line) {
+                linkThread_.post([line](LinkHost& context) { context.trace.EcritTrace(line, false); });
+            },
+            mainWindow_.get());
+        connect(updateCheck_.get(), &UpdateCheck::finished, this, [this, today](bool listLoaded) {
+            // No list, no check: the next start tries again.
+            if (listLoaded && ini_) support::recordCheck(*ini_, today);
+        });
+    }
+    const char* xdgDataHome = std::getenv("XDG_DATA_HOME");
+    const auto places = support::updatePlacesFor(
+        folders_, config_.dataDir, std::filesystem::path(QCoreApplication::applicationDirPath().toStdString()),
+        support::applicationsFolder(xdgDataHome ? std::optional<std::string>(xdgDataHome) : std::nullopt,
+                                    config_.environment.home));
+    updateCheck_->start(support::updateServer(*ini_), places, support::programVersion(), language_.catalog);
+}
 
 void Application::openFile(const QUrl& url) {
     if (!presenter_.openUrl(url)) {
@@ -304,6 +374,9 @@ void Application::quit() {
     render();
     if (optionsWindow_) optionsWindow_->reject();
     if (aboutWindow_) aboutWindow_->reject();
+    if (logWorkWindow_) logWorkWindow_->close();
+    if (replayWindow_) replayWindow_->close();
+    updateCheck_.reset();
     if (interfaceWindow_) interfaceWindow_->reject();
 
     if (session_) {

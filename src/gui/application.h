@@ -29,6 +29,9 @@ namespace dravio::gui {
 
 class AboutWindow;
 class InterfaceWindow;
+class LogWorkWindow;
+class ReplayWindow;
+class UpdateCheck;
 class MainWindow;
 class OptionsWindow;
 class SessionController;
@@ -39,6 +42,8 @@ struct AppConfig {
     std::filesystem::path dataDir;    // holds lang/ and the README shown as help
     DeviceFactoryMaker devices = realDevices;
     std::string osName;               // "" = the running system's name
+    // The update check at start when due (UPDATE/Revision); off unless from the process.
+    bool updateCheckAtStart = false;
 
     static AppConfig fromProcess();
 };
@@ -62,6 +67,9 @@ public:
     TraceWindow* traceWindow() const { return traceWindow_.get(); }
     OptionsWindow* optionsWindow() const;
     AboutWindow* aboutWindow() const;
+    LogWorkWindow* logWorkWindow() const;
+    ReplayWindow* replayWindow() const;
+    UpdateCheck* updateCheck() const { return updateCheck_.get(); }
     const MainWindowModel& model() const { return model_; }
     const support::Settings& settings() const { return settings_; }
     const support::Folders& folders() const { return folders_; }
@@ -80,6 +88,10 @@ public:
     void showAbout();
     void openHelp();
     void openWeb();
+    void openConvert();
+    void openReplay();
+    // Find_Update on its worker, when UPDATE/Revision says it is due (or always).
+    void checkForUpdates(bool evenIfNotDue);
 
     // The README stands for the release notes, the help and the project page.
     QUrl projectPage() const;
@@ -125,6 +137,9 @@ private:
     QPointer<InterfaceWindow> interfaceWindow_;
     QPointer<OptionsWindow> optionsWindow_;
     QPointer<AboutWindow> aboutWindow_;
+    QPointer<LogWorkWindow> logWorkWindow_;
+    QPointer<ReplayWindow> replayWindow_;
+    std::unique_ptr<UpdateCheck> updateCheck_;
 };
 
 }  // namespace dravio::gui

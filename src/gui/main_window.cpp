@@ -14,6 +14,7 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
+#include "gui/caption_walker.h"
 #include "gui/ctl_bar_graph.h"
 
 namespace dravio::gui {
@@ -238,6 +239,9 @@ void MainWindow::buildMenus(const MainWindowModel& model) {
     bar->addMenu(fichier);
     connect(addEntry(*fichier, model, "mnquitter"), &QAction::triggered, this, &MainWindow::quitRequested);
     connect(addEntry(*fichier, model, "mnpreferences"), &QAction::triggered, this, &MainWindow::preferencesRequested);
+    auto* rejouer = setCaptionId(fichier->addAction(QString::fromUtf8("&Rejouer...")), kMnRejouer);
+    rejouer->setObjectName("mnRejouer");
+    connect(rejouer, &QAction::triggered, this, &MainWindow::replayRequested);
 
     auto* acquisition = addMenu(bar, "mnacquisition");
     bar->addMenu(acquisition);
@@ -271,6 +275,11 @@ void MainWindow::buildMenus(const MainWindowModel& model) {
     }
     connect(action("mnStatuts"), &QAction::triggered, this, &MainWindow::statusRequested);
     connect(action("mnIdentification"), &QAction::triggered, this, &MainWindow::identificationRequested);
+    connect(action("mnConvert"), &QAction::triggered, this, [this] {
+        // The recording being written is closed (and converted) first.
+        if (auto* csv = findChild<QCheckBox*>("chCSV"); csv != nullptr && csv->isChecked()) csv->setChecked(false);
+        emit convertRequested();
+    });
 
     auto* aide = addMenu(bar, "mnaide");
     bar->addMenu(aide);

@@ -16,6 +16,9 @@ namespace dravio::gui {
 
 class CtlBarGraph;
 
+// Fichier -> Rejouer, an entry of this program's own (not in the model).
+inline constexpr int kMnRejouer = 3651;
+
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -63,6 +66,8 @@ signals:
     void trafficRequested();
     void traceRequested();
     void responderRequested();
+    void convertRequested();
+    void replayRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

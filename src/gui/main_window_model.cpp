@@ -194,7 +194,7 @@ MainWindowModel::MainWindowModel() : Shape1(link::kShape1Red) {
     add("mnTrim15M", K::MenuEntry, "Trimmer 15M", false);
     control("mnTrim15M").visible = false;
     add("mnIdentification", K::Menu, "&Identification de l'ECU", false);
-    add("mnConvert", K::Menu, "&Converter", false);
+    add("mnConvert", K::Menu, "&Converter");
     add("mnStatuts", K::Menu, "S&tatuts", false);
     add("mnaide", K::Menu, "&Aide");
     add("mnabout", K::MenuEntry, "A propos");

@@ -47,7 +47,9 @@ constexpr int kMeasureMs = 6000;
 ScreenshotTour::ScreenshotTour(Application& app, QString folder, Kind kind, QObject* parent)
     : QObject(parent), app_(app), folder_(std::move(folder)) {
     QDir().mkpath(folder_);
-    if (kind == Kind::Measuring) {
+    if (kind == Kind::Convert) {
+        convertTour();
+    } else if (kind == Kind::Measuring) {
         measuringTour();
     } else if (kind == Kind::Diagnostics) {
         diagnosticsTour();

@@ -4,7 +4,8 @@
 // initialise, measure, then the main window, the graph, map, status, traffic and
 // responder windows, then quit. The diagnostics tour (a 59M/5AM): initialise, then
 // the identification window and the fault and test window running a test, each
-// saved with the language's name ("identification-English.png"), then quit.
+// saved with the language's name ("identification-English.png"), then quit. The
+// convert tour: the conversion and replay windows.
 #pragma once
 
 #include <QObject>
@@ -17,7 +18,7 @@ class Application;
 class ScreenshotTour : public QObject {
     Q_OBJECT
 public:
-    enum class Kind { Start, Measuring, Diagnostics };
+    enum class Kind { Start, Measuring, Diagnostics, Convert };
 
     // Saves the tour's PNGs into `folder`.
     ScreenshotTour(Application& app, QString folder, Kind kind = Kind::Start, QObject* parent = nullptr);
@@ -28,6 +29,9 @@ private:
     void measuringTour();
     void grabMeasuring();
     void diagnosticsTour();
+    // The conversion window with a file's titles read, then the replay window
+    // playing that file into the graph (screenshot_convert_tour.cpp).
+    void convertTour();
 
     Application& app_;
     QString folder_;

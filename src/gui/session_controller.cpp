@@ -197,6 +197,14 @@ void SessionController::close(std::function<void()> done) {
     });
 }
 
+void SessionController::replay(std::vector<convert::LiveValues> rows) {
+    withSession([rows = std::move(rows)](session::Session& session) {
+        for (const auto& row : rows) {
+            if (!session.replayRow(row)) break;
+        }
+    });
+}
+
 void SessionController::stopMeasuring() {
     withSession([](session::Session& session) { session.stopMeasuring(); });
 }
@@ -238,7 +246,7 @@ void SessionController::applyMain(const std::map<std::string, base::ControlState
     model_.apply(changes);
     // Windows not part of this program yet: their commands stay disabled, so that no
     // control is live without doing what it says.
-    for (const char* name : {"cdTrimer15", "mnTrim15M", "mnConvert"}) model_.control(name).enabled = false;
+    for (const char* name : {"cdTrimer15", "mnTrim15M"}) model_.control(name).enabled = false;
     // The fault and test window exists for the KWP2000 and OBD-II models only.
     const bool diag = proto::isKwp(proto::modelOrDefault(settings_.TypeECU)) && model_.control("cddiag").enabled;
     model_.control("cddiag").enabled = diag;

@@ -48,6 +48,8 @@ public:
     // Stops a running cycle, waits for it, ends a KWP2000 session and closes the
     // devices and the trace file; `done` then runs on the GUI thread.
     void close(std::function<void()> done);
+    // Recorded rows shown as the cycle shows its values (not while it runs).
+    void replay(std::vector<convert::LiveValues> rows);
     // Asks a running measurement cycle to stop.
     void stopMeasuring();
     // The options window: measuring pauses while it is open, and resumes after it

@@ -15,6 +15,7 @@
 
 #include "base/event_loop.h"
 #include "base/view_state.h"
+#include "convert/recording.h"
 #include "diag/dtc59_faults.h"
 #include "diag/dtc59_window.h"
 #include "diag/erreur_window.h"
@@ -112,6 +113,12 @@ public:
     void idleMode(bool checked);
     // The map window closed: the visited cells are forgotten.
     void resetMap();
+
+    // Replay: one recorded row shown on the main window as the cycle shows its
+    // values ("--" where the recording has none), and given to the graph and the
+    // map when their boxes are checked. Nothing is sent. Refused (false) while
+    // the cycle runs.
+    bool replayRow(const convert::LiveValues& values);
 
     // Ends a running measurement cycle; `then` runs once no procedure is running.
     void stopMeasuring();

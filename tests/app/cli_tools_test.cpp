@@ -14,13 +14,14 @@ TEST(CliTools, ConvertReplayAndUpdateCommands) {
     const std::string env = "HOME='" + home.path().string() + "' XDG_DOCUMENTS_DIR='" + home.path().string() +
                             "/Documents' " + DRAVIO_CLI_PATH + " ";
     const std::string dif = (home / "out.dif").string();
+    const std::string xlsx = (home / "out.xlsx").string();
     const struct {
         std::string arguments;
         int status;
         std::string contains;
     } cases[] = {
         {"convert --dif '" + kExample + "' -o '" + dif + "'", 0, "(7 rows, 12 columns)"},
-        {"convert --xlsx '" + kExample + "'", 1, "not available yet"},
+        {"convert --xlsx '" + kExample + "' -o '" + xlsx + "'", 0, "(7 rows)"},
         {"convert --dif", 2, "needs at least one recording"},
         {"convert '" + (home / "none.csv").string() + "' -o '" + dif + ".2'", 1, "cannot read"},
         {"replay --json '" + kExample + "'", 0, "{\"row\":7,\"t\":1.275,\"Regime\":1380,\"Papillon\":2.2,"},
@@ -35,6 +36,7 @@ TEST(CliTools, ConvertReplayAndUpdateCommands) {
         EXPECT_NE(run.out.find(c.contains), std::string::npos) << c.arguments << "\n" << run.out;
     }
     EXPECT_EQ(testing::readBytes(dif).substr(0, 7), "TABLE\r\n");
+    EXPECT_EQ(testing::readBytes(xlsx).substr(0, 2), "PK");
     // No server: no message, no question.
     const auto quiet = testing::runProgram(env + "update --check --server http://127.0.0.1:1/");
     EXPECT_EQ(quiet.out.find("Update:"), std::string::npos) << quiet.out;

@@ -87,6 +87,7 @@ protected:
         config.dataDir = dataDir();
         config.devices = devices;
         config.osName = "TestOS";
+        config.updateCheckAtStart = updateCheckAtStart;
         app = std::make_unique<Application>(config, presenter);
         return app->start();
     }
@@ -129,6 +130,7 @@ protected:
 
     std::filesystem::path root;
     DeviceFactoryMaker devices = devicesWithoutCable;
+    bool updateCheckAtStart = false;
     RecordingPresenter presenter;
     std::unique_ptr<Application> app;
 };

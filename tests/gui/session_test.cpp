@@ -202,7 +202,7 @@ TEST_F(SessionTest, WindowsToComeStayShutAndAModelChangeTakesTheLinkDownVisibly)
     main.action("MnInit")->trigger();
     WAIT_FOR(button(main, "cdparametre").isEnabled(), kLinkTimeoutMs);
     for (const char* name : {"cdTrimer15", "cddiag"}) EXPECT_FALSE(button(main, name).isEnabled()) << name;
-    for (const char* name : {"mnTrim15M", "mnConvert", "mndiag"}) EXPECT_FALSE(main.action(name)->isEnabled()) << name;
+    for (const char* name : {"mnTrim15M", "mndiag"}) EXPECT_FALSE(main.action(name)->isEnabled()) << name;
 
     app->openOptions();
     auto* options = app->optionsWindow();

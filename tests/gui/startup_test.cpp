@@ -2,6 +2,7 @@
 #include <QGroupBox>
 #include <QMenu>
 #include <QPushButton>
+#include <fstream>
 
 #include "gui/trace_window.h"
 #include "gui_fixture.h"
@@ -126,16 +127,25 @@ TEST_F(AppTest, TraceWindowMirrorsTheTraceAndTheVersionLine) {
     EXPECT_NE(std::string(buffer, n).find(": ligne de test"), std::string::npos);
 }
 
-TEST_F(AppTest, HelpOpensTheReadmeAndSaysWhenNoProgramCanOpenIt) {
+TEST_F(AppTest, HelpOpensThePageOfTheLanguageAndTheWebEntryTheProjectSite) {
     startToMainWindow();
     presenter.messages.clear();  // the demonstration explanation
     app->mainWindow()->action("mnExploreAide")->trigger();
     ASSERT_EQ(presenter.urls.size(), 1u);
-    EXPECT_TRUE(presenter.urls[0].toLocalFile().endsWith("README.md"));
+    EXPECT_EQ(presenter.urls[0].toLocalFile(), qs((dataDir() / "help" / "index.fr.html").string()));
+    // A page the update service brought wins over the shipped one.
+    const auto updated = documents() / "Dravio" / "Files" / "help" / "index.fr.html";
+    std::filesystem::create_directories(updated.parent_path());
+    std::ofstream(updated) << "<html></html>";
+    app->mainWindow()->action("mnExploreAide")->trigger();
+    ASSERT_EQ(presenter.urls.size(), 2u);
+    EXPECT_EQ(presenter.urls[1].toLocalFile(), qs(updated.string()));
     EXPECT_TRUE(presenter.messages.empty());
 
     presenter.browserPresent = false;
     app->mainWindow()->action("mnweb")->trigger();
+    ASSERT_EQ(presenter.urls.size(), 3u);
+    EXPECT_EQ(presenter.urls[2].toString(), "https://dravio.github.io/");
     ASSERT_EQ(presenter.messages.size(), 1u);
     EXPECT_TRUE(presenter.messages[0].text.startsWith("Impossible d'ouvrir"));
 }

@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "display/text_recording.h"
 #include "link/link.h"
 #include "proto/models.h"
 #include "session/link_host.h"
@@ -47,6 +51,9 @@ protected:
         };
         outputs.writeEcuKey = [this](const std::string& key, const std::string& value) { ecuKeys[key] = value; };
         outputs.settingsChanged = [this](const SessionSettings& s) { written.push_back(s); };
+        outputs.record = [this](const ecu::CycleRecord& record) {
+            if (onRecord) onRecord(record);
+        };
         session = &host.startSession(setup, outputs);
     }
 
@@ -73,6 +80,7 @@ protected:
     std::map<std::string, std::string> ecuKeys;
     std::vector<SessionSettings> written;
     std::function<void()> onChanges;
+    std::function<void(const ecu::CycleRecord&)> onRecord;
     base::MessageAnswer answer = base::MessageAnswer::Ok;
 };
 
@@ -109,6 +117,69 @@ TEST_F(LinkSessionTest, OneByteEcuStartsOnlyWhenTheKeyBoxIsAccepted) {
             EXPECT_EQ(shown["lbPanel5"].text, std::string(proto::InitModeles().name(c.model)));
         }
     }
+}
+
+// A replayed row is shown as the cycle shows it, "--" where the recording has no
+// column; while the cycle runs the row is refused and nothing it shows changes.
+TEST_F(LinkSessionTest, ReplayedRowsShowLikeTheCycleAndWaitForItToStop) {
+    build(proto::Model::M59, true);
+    convert::LiveValues row;
+    row.Regime = 1234.0;
+    row.Papillon = 12.34;
+    row.TempAir = 25.5;
+    row.TensionVal = 13.8;
+    ASSERT_TRUE(session->replayRow(row));
+    session->flush();
+    const std::pair<const char*, const char*> expected[] = {
+        {"Rmp", "1 230"}, {"Potar", "12.3"}, {"Air", "25.5"}, {"Tension", "13.8"}, {"Injection", "--"}, {"Eau", "--"}};
+    for (const auto& [label, text] : expected) EXPECT_EQ(shown[label].text, std::string(text)) << label;
+
+    bool refused = false;
+    onChanges = [&] {
+        if (!session->measuring()) return;
+        refused = !session->replayRow(row);
+        session->stopMeasuring();
+    };
+    session->parametre();
+    onChanges = {};
+    EXPECT_TRUE(refused);
+}
+
+// What the cycle showed while recording is what the replay of that recording shows.
+TEST_F(LinkSessionTest, ARecordingReplaysToTheSameShownValuesRowForRow) {
+    build(proto::Model::M59, true);
+    const auto folder = std::filesystem::temp_directory_path() / ("dravio-replay-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    const char* labels[] = {"Rmp", "Potar", "Injection", "Avance", "Pression", "Air", "Eau", "Tension"};
+    const auto shownNow = [&] {
+        std::vector<std::string> texts;
+        for (const char* label : labels) texts.push_back(session->view().text(label));
+        return texts;
+    };
+    std::vector<std::vector<std::string>> live;
+    display::TextRecording recording(folder, display::RecordLayout::Standard);
+    std::tm now{};
+    now.tm_mday = 6;
+    ASSERT_FALSE(recording.start(now).empty());
+    onRecord = [&](const ecu::CycleRecord& record) {
+        recording.writeLine(record, display::RecordTexts{});
+        live.push_back(shownNow());
+        if (live.size() == 12) session->stopMeasuring();
+    };
+    session->parametre();
+    onRecord = {};
+    const auto csv = recording.stop();
+    ASSERT_FALSE(csv.empty());
+
+    std::string error;
+    const auto replayed = convert::loadRecording(csv, error);
+    ASSERT_TRUE(replayed.has_value()) << error;
+    ASSERT_EQ(replayed->rows.size(), live.size());
+    for (std::size_t i = 0; i < live.size(); ++i) {
+        ASSERT_TRUE(session->replayRow(convert::liveValuesOf(*replayed, replayed->rows[i])));
+        EXPECT_EQ(shownNow(), live[i]) << "row " << i + 1;
+    }
+    std::filesystem::remove_all(folder);
 }
 
 TEST_F(LinkSessionTest, WorkForTheIdleLinkWaitsForTheCycleToEnd) {

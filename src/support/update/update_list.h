@@ -60,8 +60,10 @@ std::string formatListDate(std::chrono::sys_days day);
 // `today`; a Revision that is not a date makes it due.
 bool updateDue(std::string_view revision, std::chrono::sys_days today);
 
-// The server address (UPDATE/Server in ecu.ini): the folder of listes.ini.
-inline constexpr std::string_view kDefaultUpdateServer = "https://updates.dravio.invalid/";
+// The project's site: the release folder (the default of UPDATE/Server, the
+// folder of listes.ini) and the page "Support en ligne" opens.
+inline constexpr std::string_view kProjectWebPage = "https://dravio.github.io/";
+inline constexpr std::string_view kDefaultUpdateServer = "https://dravio.github.io/releases/";
 std::string updateServer(const IniFile& settings);
 
 // The start-up check: due by UPDATE/Revision (see updateDue). recordCheck

@@ -1,7 +1,5 @@
 #include "gui/about_window.h"
 
-#include "gui/caption_walker.h"
-
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>

@@ -59,6 +59,8 @@ struct CycleHooks {
     // Stepper motor text for lbMoteurPP and the trimmer handling.
     std::function<std::string(float regime)> GestionMoteurPP;
     std::function<void(float regime)> GestionTrimmer;
+    // Model 4: the lambda word the ECU reports (lbLambda), while its channel is on.
+    std::function<float()> GetLambda;
     // The external lambda device, when one is chosen.
     std::function<void()> AcquiertLambda;
     // Every finished cycle (recordings, the command line).

@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 
+#include "display/workbook_recording.h"
 #include "gui/about_window.h"
 #include "gui/caption_ids.h"
 #include "gui/caption_walker.h"
@@ -11,6 +12,8 @@
 #include "gui/session_controller.h"
 #include "gui/trace_window.h"
 #include "gui/window_placement.h"
+#include "session/lambda_devices.h"
+#include "session/recorder.h"
 #include "support/data_dir.h"
 #include "support/settings_keys.h"
 #include "support/version_text.h"
@@ -125,6 +128,7 @@ void Application::afterInterface() {
     modeles_ = proto::InitModeles();
     model_.SetInitialisation(settings_);
     model_.showStartStatus(outcome_, language_.catalog);
+    model_.control("Chenregistre").enabled = display::ExcelPresent(folders_.DossierData);
 
     mainWindow_ = std::make_unique<MainWindow>(model_);
     placeWindow(*mainWindow_, *ini_, support::WindowId::Param);
@@ -138,6 +142,8 @@ void Application::afterInterface() {
         context.trace.EcritTrace(line, false);
         context.trace.openFile(file);
     });
+    // A text recording a crash left behind becomes its ".csv" now.
+    linkThread_.post([data = folders_.DossierData](LinkHost& context) { session::recoverRecordings(context.trace, data); });
     emit mainWindowReady();
 }
 
@@ -301,6 +307,8 @@ session::SessionSetup Application::sessionSetup() const {
     setup.traceFiles = {folders_.DossierLog, traceFile_.number};
     setup.versionText = versionText_;
     setup.catalog = language_.catalog;
+    setup.DossierData = folders_.DossierData;
+    setup.lambda = session::lambdaConfig(settings_);
     for (const auto& [name, control] : model_.controls()) {
         base::ControlState state;
         state.text = control.caption;

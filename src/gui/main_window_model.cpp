@@ -193,6 +193,8 @@ void MainWindowModel::SetInitialisation(support::Settings& settings) {
     control("HScrollMoyenne").toolTip = main_text::ToolTipMoyenne;
     control("chgraph").toolTip = main_text::ToolTipCourbes;
     control("chMap").toolTip = main_text::ToolTipCourbes;
+    control("chCSV").toolTip = main_text::ToolTipEnregistre;
+    control("Chenregistre").toolTip = main_text::ToolTipEnregistre;
 
     const int tempo = std::clamp(settings.Tempo, kTempoMin, kTempoMax);
     control("ltempo").caption = std::to_string(tempo);

@@ -22,6 +22,7 @@
 
 namespace dravio::gui {
 
+class AfrWindow;
 class GraphWindow;
 class IdentificationWindow;
 class MainWindow;
@@ -55,12 +56,15 @@ public:
     void showIdentification();
     void showTraffic();
     void showResponder();
+    // The AFR window (frmAFR), placed where it was left.
+    void showAfr();
 
     GraphWindow* graphWindow() const;
     MapWindow* mapWindow() const;
     StatusWindow* statusWindow() const;
     TrafficWindow* trafficWindow() const;
     ResponderWindow* responderWindow() const;
+    AfrWindow* afrWindow() const;
 
 signals:
     // The main window's model took the procedures' changes (tests wait on it).
@@ -68,6 +72,8 @@ signals:
     void graphDrawn();
     void mapDrawn();
     void identificationShown();
+    // The AFR window took the session's changes.
+    void afrChanged();
 
 private:
     // Runs `work` on the link thread with the session, when there is one.
@@ -79,6 +85,7 @@ private:
     void writeSettings(const session::SessionSettings& session);
     void writeGraphSettings(const display::GraphSettings& graph, display::SettingsWrite how);
     void render();
+    AfrWindow& afrWindowMade();
 
     LinkThread& linkThread_;
     DialogPresenter& presenter_;
@@ -91,6 +98,8 @@ private:
     QPointer<StatusWindow> status_;
     QPointer<TrafficWindow> traffic_;
     QPointer<ResponderWindow> responder_;
+    QPointer<AfrWindow> afr_;
+    support::Catalog captions_;
     QPointer<IdentificationWindow> identification_;
     diag::IdentificationLines shownIdentification_{};
 };

@@ -30,7 +30,7 @@ Recorder::Recorder(base::ViewState& frmparam, Setup setup)
       text_(setup_.DossierData, setup_.layout),
       workbook_(setup_.DossierData, setup_.layout, frmparam) {}
 
-Recorder::~Recorder() { stopAll(); }
+Recorder::~Recorder() { closeAll(); }
 
 void Recorder::kept(const std::filesystem::path& file) {
     if (!file.empty()) files_.push_back(file);
@@ -38,7 +38,7 @@ void Recorder::kept(const std::filesystem::path& file) {
 
 void Recorder::follow() {
     // Starting and stopping change the window's state, which calls back here.
-    if (following_) return;
+    if (following_ || closed_) return;
     following_ = true;
     const bool csv = frmparam_["chCSV"].checked.value_or(false);
     if (csv && !text_.recording()) {
@@ -73,11 +73,11 @@ void Recorder::write(const ecu::CycleRecord& record, const display::RecordTexts&
     if (text_.recording()) text_.writeLine(record, texts);
 }
 
-void Recorder::stopAll() {
-    following_ = true;
+void Recorder::closeAll() {
+    if (closed_) return;
+    closed_ = true;
     kept(text_.stop());
     if (workbook_.ExcelOuvert) kept(workbook_.stop(setup_.now()));
-    following_ = false;
 }
 
 }  // namespace dravio::session

@@ -56,8 +56,8 @@ public:
     void follow();
     // One measurement cycle, into each recording that is open.
     void write(const ecu::CycleRecord& record, const display::RecordTexts& texts);
-    // Stops both recordings, as unchecking their boxes would.
-    void stopAll();
+    // Stops both recordings for good, as unchecking their boxes would (the session ends).
+    void closeAll();
 
     bool textOpen() const { return text_.recording(); }
     bool workbookOpen() const { return workbook_.ExcelOuvert; }
@@ -73,6 +73,7 @@ private:
     display::WorkbookRecording workbook_;
     std::vector<std::filesystem::path> files_;
     bool following_ = false;
+    bool closed_ = false;
 };
 
 }  // namespace dravio::session

@@ -458,7 +458,7 @@ void Session::close(bool stopRequestsOnlyWhenUp) {
     closed_ = true;
     abort();
     // Unchecked boxes at quitting: both recordings are closed and kept.
-    if (recorder_) recorder_->stopAll();
+    if (recorder_) recorder_->closeAll();
     // A session this program never opened is not ended by it either.
     closeLink(link_, devices_, !stopRequestsOnlyWhenUp || (initialised_ && init_->linkUp()));
 }

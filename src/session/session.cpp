@@ -297,6 +297,8 @@ void Session::parametre() {
         if (lambda_) afrView_.setVisible("frmAFR", true);
     }
     cycle_->cdparametre_Click();
+    // The cycle has ended: an open workbook is saved and closed.
+    if (cycle_->MesuresArretees) view_.setChecked("Chenregistre", false);
     flush();
 }
 

@@ -1,8 +1,8 @@
 // gui: an unattended walk through the windows that saves each as a PNG, for the
 // documentation. The start tour: the interface window, the main window, the options
 // window, then quit. The measuring tour (settings prepared for the simulator):
-// initialise, measure, then the main window, the graph, map, status, traffic and
-// responder windows, then quit.
+// initialise, measure, then the main window, the graph, map, status, traffic,
+// AFR (when a source is configured) and responder windows, then quit.
 #pragma once
 
 #include <QObject>

@@ -105,3 +105,30 @@ TEST_F(CycleTest, ValuesFollowTheSimulated59mAndThreeFailuresInARowStopTheCycle)
 
 }  // namespace
 }  // namespace dravio::ecu
+
+namespace dravio::ecu {
+namespace {
+
+TEST_F(CycleTest, Model4AsksTheLambdaWordOnlyWhileItsChannelIsOn) {
+    link.ModeDemo = true;
+    link.TypeECU = proto::Model::M59;
+    int asked = 0;
+    CycleHooks hooks;
+    hooks.GetLambda = [&] { return static_cast<float>(++asked * 100); };
+    hooks.onRecord = [this](const CycleRecord& r) {
+        records.push_back(r);
+        if (records.size() % 2 == 0) cycle->StopMesures = true;
+    };
+    cycle = std::make_unique<MeasurementCycle>(link, view, settings, hooks);
+    cycle->cdparametre_Click();
+    EXPECT_EQ(view.text("lbLambda"), "200.000");
+    EXPECT_FLOAT_EQ(records[1].LambdaVal, 200);
+
+    cycle->frameDoubleClick("frLambda");  // channel off: no more requests
+    cycle->cdparametre_Click();
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(view.text("lbLambda"), "--");
+}
+
+}  // namespace
+}  // namespace dravio::ecu

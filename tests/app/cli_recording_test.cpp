@@ -39,7 +39,9 @@ protected:
     dravio::testing::TempFolder home;
 };
 
-std::size_t lineCount(const std::string& text) { return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')); }
+std::size_t lineCount(const std::string& text) {
+    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
 
 TEST_F(CliRecordingTest, LiveWritesTheCsvAndTheWorkbookAndNamesThem) {
     const auto run = cli("--interface sim:mm16 live --count 3 --csv --xlsx --afr dlp");
@@ -60,7 +62,8 @@ TEST_F(CliRecordingTest, LiveWritesTheCsvAndTheWorkbookAndNamesThem) {
 }
 
 TEST_F(CliRecordingTest, KilledRecordingIsConvertedAtTheNextStartKeepingEveryLine) {
-    const std::string command = environment() + "exec " + DRAVIO_CLI_PATH + " --interface sim live --csv >/dev/null 2>&1";
+    const std::string command =
+        environment() + "exec " + DRAVIO_CLI_PATH + " --interface sim live --csv >/dev/null 2>&1";
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {

@@ -2,14 +2,13 @@
 // simulator: the files in the data folder carry what the windows showed.
 #include <QCheckBox>
 #include <QPushButton>
+#include <fstream>
+#include <iterator>
 
 #include "gui/afr_window.h"
 #include "gui/session_controller.h"
 #include "gui_fixture.h"
 #include "link/link.h"
-
-#include <fstream>
-#include <iterator>
 
 namespace dravio::gui::testing {
 namespace {
@@ -48,8 +47,9 @@ protected:
 
 TEST_F(RecordingWindowTest, CsvAndExcelWhileMeasuringWithTheDlpChannels) {
     // Both lines 0-5 V = 10-20 AFR (stored x 100).
-    writeIni("[ECU]\nType=4\n[Menu]\nauto=0\n[COM]\nPORT=1\nLC-DLP=DLP-IO8\n[DLP]\nV1L=0\nV1H=500\nFR1L=1000\n"
-             "FR1H=2000\nV2L=0\nV2H=500\nFR2L=1000\nFR2H=2000\n");
+    writeIni(
+        "[ECU]\nType=4\n[Menu]\nauto=0\n[COM]\nPORT=1\nLC-DLP=DLP-IO8\n[DLP]\nV1L=0\nV1H=500\nFR1L=1000\n"
+        "FR1H=2000\nV2L=0\nV2H=500\nFR2L=1000\nFR2H=2000\n");
     auto& main = startOnTheSimulator();
     auto* csv = main.findChild<QCheckBox*>("chCSV");
     auto* excel = main.findChild<QCheckBox*>("Chenregistre");
@@ -83,7 +83,8 @@ TEST_F(RecordingWindowTest, CsvAndExcelWhileMeasuringWithTheDlpChannels) {
     csv->click();
     WAIT_FOR(files(".csv").size() == 1 && files(".txt").empty(), kLinkTimeoutMs);
     const std::string text = readBytes(files(".csv")[0]);
-    EXPECT_EQ(text.rfind("Time;RPM;TPS;Injection;Advance;Pressure;AirTemp;EngineTemp;Voltage;AFR1;AFR2;Lambda\r\n", 0), 0u);
+    EXPECT_EQ(text.rfind("Time;RPM;TPS;Injection;Advance;Pressure;AirTemp;EngineTemp;Voltage;AFR1;AFR2;Lambda\r\n", 0),
+              0u);
     EXPECT_NE(text.find(";15.000;15.996;0\r\n"), std::string::npos) << text;
     quitAndWait();
 }

@@ -100,8 +100,10 @@ TEST_F(RecordingSessionTest, NoDataFolderSaysCsvNotCreatedAndUseCsv) {
 
 TEST(RecordLayout, ColumnsFollowTheModel) {
     const std::pair<proto::Model, display::RecordLayout> cases[] = {
-        {proto::Model::MM16, display::RecordLayout::ThrottleSteps}, {proto::Model::P8, display::RecordLayout::ThrottleSteps},
-        {proto::Model::M59, display::RecordLayout::Standard},       {proto::Model::Obd, display::RecordLayout::ObdLoad},
+        {proto::Model::MM16, display::RecordLayout::ThrottleSteps},
+        {proto::Model::P8, display::RecordLayout::ThrottleSteps},
+        {proto::Model::M59, display::RecordLayout::Standard},
+        {proto::Model::Obd, display::RecordLayout::ObdLoad},
     };
     for (const auto& [model, layout] : cases) EXPECT_EQ(recordLayout(model), layout) << proto::rowOf(model).cliName;
 }

@@ -1,5 +1,5 @@
-// dravio-cli live recording as the window records: the files it leaves, and a
-// recording killed mid-way that the next start converts with every line it had.
+// dravio-cli live recording as the window records: a recording killed mid-way
+// is converted by the next start with every line it had.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -9,6 +9,7 @@
 #include <chrono>
 #include <thread>
 
+#include "data_files.h"
 #include "run_program.h"
 #include "support/temp_folder.h"
 
@@ -17,53 +18,20 @@ namespace {
 
 class CliRecordingTest : public ::testing::Test {
 protected:
-    std::filesystem::path dataFolder() const { return home.path() / "Documents" / "Dravio" / "Data"; }
-
-    std::string environment() const {
-        return "HOME='" + home.path().string() + "' XDG_DOCUMENTS_DIR='" + (home.path() / "Documents").string() + "' ";
+    std::vector<std::filesystem::path> files(const std::string& ext) const {
+        return testing::filesEndingIn(home.path() / "Documents" / "Dravio" / "Data", ext);
     }
-
-    testing::ProgramRun cli(const std::string& arguments) {
-        return testing::runProgram(environment() + DRAVIO_CLI_PATH + " " + arguments, 60);
-    }
-
-    std::vector<std::filesystem::path> files(const std::string& extension) const {
-        std::vector<std::filesystem::path> found;
-        std::error_code ec;
-        for (const auto& entry : std::filesystem::directory_iterator(dataFolder(), ec)) {
-            if (entry.path().extension() == extension) found.push_back(entry.path());
-        }
-        return found;
-    }
-
     dravio::testing::TempFolder home;
+    const std::string environment =
+        "HOME='" + home.path().string() + "' XDG_DOCUMENTS_DIR='" + (home.path() / "Documents").string() + "' ";
 };
 
 std::size_t lineCount(const std::string& text) {
     return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
 }
 
-TEST_F(CliRecordingTest, LiveWritesTheCsvAndTheWorkbookAndNamesThem) {
-    const auto run = cli("--interface sim:mm16 live --count 3 --csv --xlsx --afr dlp");
-    ASSERT_EQ(run.status, 0) << run.out;
-    const auto csv = files(".csv");
-    const auto xlsx = files(".xlsx");
-    ASSERT_EQ(csv.size(), 1u) << run.out;
-    ASSERT_EQ(xlsx.size(), 1u) << run.out;
-    EXPECT_NE(run.out.find(csv[0].string() + "\n"), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find(xlsx[0].string() + "\n"), std::string::npos) << run.out;
-    EXPECT_TRUE(files(".txt").empty());
-    const std::string text = dravio::testing::readBytes(csv[0]);
-    EXPECT_EQ(lineCount(text), 4u) << text;  // the header and three cycles
-    EXPECT_EQ(text.find('"'), std::string::npos);
-    // A one-byte model's 14 columns, with the simulated DLP-IO8's channels.
-    EXPECT_NE(text.find(";AFR1;AFR2;Lambda;SteepTPS;TPSmV\r\n"), std::string::npos) << text;
-    EXPECT_NE(text.find(";15.000;15.996;0;"), std::string::npos) << text;
-}
-
 TEST_F(CliRecordingTest, KilledRecordingIsConvertedAtTheNextStartKeepingEveryLine) {
-    const std::string command =
-        environment() + "exec " + DRAVIO_CLI_PATH + " --interface sim live --csv >/dev/null 2>&1";
+    const std::string command = environment + "exec " + DRAVIO_CLI_PATH + " --interface sim live --csv >/dev/null 2>&1";
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
@@ -75,7 +43,7 @@ TEST_F(CliRecordingTest, KilledRecordingIsConvertedAtTheNextStartKeepingEveryLin
     for (int i = 0; i < 300 && lineCount(recorded) < 4; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         const auto txt = files(".txt");
-        if (!txt.empty()) recorded = dravio::testing::readBytes(txt[0]);
+        if (!txt.empty()) recorded = testing::fileBytes(txt[0]);
     }
     ::kill(child, SIGKILL);
     int status = 0;
@@ -83,16 +51,17 @@ TEST_F(CliRecordingTest, KilledRecordingIsConvertedAtTheNextStartKeepingEveryLin
     ASSERT_GE(lineCount(recorded), 4u) << "the recording never grew";
     const auto left = files(".txt");
     ASSERT_EQ(left.size(), 1u);
-    recorded = dravio::testing::readBytes(left[0]);
-    const std::string name = left[0].stem().string() + ".csv";
+    recorded = testing::fileBytes(left[0]);
+    const auto csv = left[0].parent_path() / (left[0].stem().string() + ".csv");
 
-    const auto next = cli("--interface sim live --count 1 --csv");
+    const auto next = testing::runProgram(environment + DRAVIO_CLI_PATH + " --interface sim live --count 1 --csv", 60);
     ASSERT_EQ(next.status, 0) << next.out;
-    EXPECT_NE(next.out.find("CSV recovered " + name), std::string::npos) << next.out;
-    std::string expected = recorded;
-    expected.erase(std::remove(expected.begin(), expected.end(), '"'), expected.end());
-    EXPECT_EQ(dravio::testing::readBytes(dataFolder() / name), expected);
+    EXPECT_NE(next.out.find("CSV recovered " + csv.filename().string()), std::string::npos) << next.out;
+    recorded.erase(std::remove(recorded.begin(), recorded.end(), '"'), recorded.end());
+    EXPECT_EQ(testing::fileBytes(csv), recorded);
     EXPECT_TRUE(files(".txt").empty());
+    EXPECT_EQ(files(".csv").size(), 2u);  // and the new run's own, named at the end
+    EXPECT_NE(next.out.find(".csv\n"), std::string::npos) << next.out;
 }
 
 }  // namespace

@@ -5,8 +5,8 @@
 #include "link/line_bench.h"
 #include "scripted_ecu.h"
 #include "sim/kline_device.h"
-#include "twin/sim_cable_adapter.h"
 #include "sim/kwp_ecu.h"
+#include "twin/sim_cable_adapter.h"
 
 namespace dravio::ecu {
 namespace {
@@ -103,12 +103,6 @@ TEST_F(CycleTest, ValuesFollowTheSimulated59mAndThreeFailuresInARowStopTheCycle)
     EXPECT_TRUE(link.Timer_present().enabled());
 }
 
-}  // namespace
-}  // namespace dravio::ecu
-
-namespace dravio::ecu {
-namespace {
-
 TEST_F(CycleTest, Model4AsksTheLambdaWordOnlyWhileItsChannelIsOn) {
     link.ModeDemo = true;
     link.TypeECU = proto::Model::M59;
@@ -117,7 +111,7 @@ TEST_F(CycleTest, Model4AsksTheLambdaWordOnlyWhileItsChannelIsOn) {
     hooks.GetLambda = [&] { return static_cast<float>(++asked * 100); };
     hooks.onRecord = [this](const CycleRecord& r) {
         records.push_back(r);
-        if (records.size() % 2 == 0) cycle->StopMesures = true;
+        cycle->StopMesures = records.size() % 2 == 0;
     };
     cycle = std::make_unique<MeasurementCycle>(link, view, settings, hooks);
     cycle->cdparametre_Click();

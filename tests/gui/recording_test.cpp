@@ -2,9 +2,8 @@
 // simulator: the files in the data folder carry what the windows showed.
 #include <QCheckBox>
 #include <QPushButton>
-#include <fstream>
-#include <iterator>
 
+#include "data_files.h"
 #include "gui/afr_window.h"
 #include "gui/session_controller.h"
 #include "gui_fixture.h"
@@ -15,42 +14,26 @@ namespace {
 
 constexpr int kLinkTimeoutMs = 30000;
 
-std::string readBytes(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 #define WAIT_FOR(condition, timeoutMs) \
     ASSERT_TRUE(QTest::qWaitFor([&] { return static_cast<bool>(condition); }, timeoutMs)) << #condition
 
-class RecordingWindowTest : public AppTest {
-protected:
-    std::vector<std::filesystem::path> files(const std::string& extension) const {
-        std::vector<std::filesystem::path> found;
-        std::error_code ec;
-        for (const auto& entry : std::filesystem::directory_iterator(documents() / "Dravio" / "Data", ec)) {
-            if (entry.path().extension() == extension) found.push_back(entry.path());
-        }
-        return found;
-    }
-
-    MainWindow& startOnTheSimulator() {
-        EXPECT_EQ(startApp(), Application::Start::Running);
-        auto& choice = interfaceWindowLoaded();
-        stepAndWait(choice, [&] { choice.findChild<QAbstractButton*>("opType4")->click(); });
-        QSignalSpy ready(app.get(), &Application::mainWindowReady);
-        choice.findChild<QAbstractButton*>("cdOK")->click();
-        EXPECT_TRUE(ready.wait(5000));
-        return *app->mainWindow();
-    }
-};
+class RecordingWindowTest : public AppTest {};
 
 TEST_F(RecordingWindowTest, CsvAndExcelWhileMeasuringWithTheDlpChannels) {
     // Both lines 0-5 V = 10-20 AFR (stored x 100).
     writeIni(
         "[ECU]\nType=4\n[Menu]\nauto=0\n[COM]\nPORT=1\nLC-DLP=DLP-IO8\n[DLP]\nV1L=0\nV1H=500\nFR1L=1000\n"
         "FR1H=2000\nV2L=0\nV2H=500\nFR2L=1000\nFR2H=2000\n");
-    auto& main = startOnTheSimulator();
+    const auto files = [this](const char* ext) {
+        return dravio::testing::filesEndingIn(documents() / "Dravio" / "Data", ext);
+    };
+    ASSERT_EQ(startApp(), Application::Start::Running);
+    auto& choice = interfaceWindowLoaded();
+    stepAndWait(choice, [&] { choice.findChild<QAbstractButton*>("opType4")->click(); });
+    QSignalSpy ready(app.get(), &Application::mainWindowReady);
+    choice.findChild<QAbstractButton*>("cdOK")->click();
+    ASSERT_TRUE(ready.wait(5000));
+    auto& main = *app->mainWindow();
     auto* csv = main.findChild<QCheckBox*>("chCSV");
     auto* excel = main.findChild<QCheckBox*>("Chenregistre");
     EXPECT_TRUE(csv->isEnabled());
@@ -69,12 +52,8 @@ TEST_F(RecordingWindowTest, CsvAndExcelWhileMeasuringWithTheDlpChannels) {
     csv->click();
     excel->click();
     WAIT_FOR(labelText(main, "lbPanel2") == "Traces Excel", kLinkTimeoutMs);
-    const auto linesRecorded = [this] {
-        const auto txt = files(".txt");
-        const std::string text = txt.empty() ? std::string{} : readBytes(txt[0]);
-        return std::count(text.begin(), text.end(), '\n');
-    };
-    WAIT_FOR(linesRecorded() >= 4, kLinkTimeoutMs);
+    QSignalSpy cycles(app->session(), &SessionController::mainChanged);
+    WAIT_FOR(cycles.count() >= 5 && files(".txt").size() == 1, kLinkTimeoutMs);
 
     // Stopping the measurements saves the workbook and clears its box; the CSV goes on.
     main.findChild<QPushButton*>("cdparametre")->click();
@@ -82,22 +61,10 @@ TEST_F(RecordingWindowTest, CsvAndExcelWhileMeasuringWithTheDlpChannels) {
     EXPECT_TRUE(csv->isChecked());
     csv->click();
     WAIT_FOR(files(".csv").size() == 1 && files(".txt").empty(), kLinkTimeoutMs);
-    const std::string text = readBytes(files(".csv")[0]);
+    const std::string text = dravio::testing::fileBytes(files(".csv")[0]);
     EXPECT_EQ(text.rfind("Time;RPM;TPS;Injection;Advance;Pressure;AirTemp;EngineTemp;Voltage;AFR1;AFR2;Lambda\r\n", 0),
               0u);
     EXPECT_NE(text.find(";15.000;15.996;0\r\n"), std::string::npos) << text;
-    quitAndWait();
-}
-
-TEST_F(RecordingWindowTest, AfrWindowSpeaksTheChosenLanguage) {
-    writeIni("[Affichage]\nLangue=English\n[COM]\nPORT=1\nLC-DLP=LC-LM\n");
-    startToMainWindow();
-    app->session()->showAfr();
-    auto& afr = *app->session()->afrWindow();
-    const auto english = catalog("English");
-    EXPECT_EQ(afr.findChild<QPushButton*>("cdAFR")->text(), qs(english.GetResourceString(afr_text::Mesures, "?")));
-    EXPECT_EQ(afr.windowTitle(), qs(english.GetResourceString(afr_text::Title, "?")));
-    EXPECT_EQ(afr.findChild<QCheckBox*>("chDLP")->text(), qs(english.GetResourceString(afr_text::InputAfr, "?")));
     quitAndWait();
 }
 

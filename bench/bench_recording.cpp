@@ -3,6 +3,9 @@
 // hour is 24 120 records. Counters: us_per_cycle (one text line, flushed, or
 // one workbook row), pct_of_cycle (that cost against a 150 ms cycle),
 // hour_MB (the finished .csv, or the saved .xlsx, after one hour of records).
+// BM_BothRecordingsInTheSession is what a cycle pays with both boxes ticked:
+// the session's recorder writing both, and following the boxes on each of the
+// main window's changes of a cycle (about twenty).
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
@@ -14,6 +17,7 @@
 #include "base/view_state.h"
 #include "display/text_recording.h"
 #include "display/workbook_recording.h"
+#include "session/recorder.h"
 
 namespace {
 
@@ -106,5 +110,31 @@ void BM_WorkbookRecordingHour(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_WorkbookRecordingHour)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+void BM_BothRecordingsInTheSession(benchmark::State& state) {
+    constexpr int kViewChangesPerCycle = 20;
+    const auto t = texts();
+    for (auto _ : state) {
+        ScratchFolder folder;
+        dravio::base::ViewState frmparam;
+        dravio::session::Recorder::Setup setup;
+        setup.DossierData = folder.path();
+        dravio::session::Recorder recorder(frmparam, setup);
+        frmparam.setChecked("chCSV", true);
+        frmparam.setChecked("Chenregistre", true);
+        recorder.follow();
+        const auto start = std::chrono::steady_clock::now();
+        for (int i = 0; i < kCyclesPerHour; ++i) {
+            for (int k = 0; k < kViewChangesPerCycle; ++k) recorder.follow();
+            recorder.write(record(i), t);
+        }
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        recorder.closeAll();
+        std::uintmax_t bytes = 0;
+        for (const auto& file : recorder.files()) bytes += std::filesystem::file_size(file);
+        report(state, seconds, bytes);
+    }
+}
+BENCHMARK(BM_BothRecordingsInTheSession)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -43,6 +43,8 @@ CliLink::CliLink(const session::InterfaceChoice& choice, proto::Model model, Cli
     setup.modeDemo = choice.kind == session::InterfaceKind::Demo;
     // The command line measures on its own terms: no automatic start.
     setup.settings.autoStart = 0;
+    setup.DossierData = options_.DossierData;
+    setup.lambda = options_.lambda;
     auto language = support::selectLanguage(options_.language, support::programDataDir());
     if (!language.problem.empty()) std::cerr << "dravio-cli: " << language.problem << '\n';
     setup.catalog = std::move(language.catalog);

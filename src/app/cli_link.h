@@ -4,6 +4,7 @@
 // procedures themselves are the session's, the same as the window's.
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <stdexcept>
@@ -11,6 +12,7 @@
 
 #include "base/clock.h"
 #include "base/event_loop.h"
+#include "display/lambda_sources.h"
 #include "ecu/measurement_cycle.h"
 #include "proto/models.h"
 #include "session/interface_choice.h"
@@ -34,6 +36,9 @@ struct CliLinkOptions {
     bool traffic = false;
     // The language of the texts the procedures show ("Francais", "English", ...).
     std::string language = "Francais";
+    // Where recordings go (none when empty), and the AFR window's source.
+    std::filesystem::path DossierData;
+    display::LambdaConfig lambda;
 };
 
 class CliLink {

@@ -18,6 +18,7 @@
 #include "app/cli_decode.h"
 #include "app/cli_link.h"
 #include "app/cli_mts.h"
+#include "app/cli_record.h"
 #include "base/number_pattern.h"
 #include "diag/dtc59_faults.h"
 #include "diag/erreur_json.h"
@@ -66,10 +67,15 @@ Commands:
         StartCommunication, identification. Prints "OK" and the
         identification, or why it failed; status 0 only when the link is up.
   --interface IF [--ecu M] live [--count K] [--json] [--fast] [--yes]
+        [--csv] [--xlsx] [--afr SOURCE[:PATH]]
         Initialise the link, then run the measurement cycle and print one
         line per cycle with the shown values and the cycle rate, until K
         cycles or Ctrl+C; then close the link as the program does at exit.
         --fast asks engine speed alone (59m), as the idle graph does.
+        --csv and --xlsx record as the main window's CSV and Excel boxes do,
+        into the data folder, and print the files' names at the end.
+        --afr reads an external AFR source as the AFR window does: dlp, mts
+        or usb1208, on the serial device PATH (simulated with sim:MODEL).
   --interface IF [--ecu M] identify [--yes]
         Initialise the link, then print the identification window's eight
         lines (prefix and value), one per line, empty ones included.
@@ -334,9 +340,13 @@ int commandLive(CliArgs& args, const std::optional<std::string>& interface) {
     }
     const bool json = args.takeFlag("json");
     const bool fast = args.takeFlag("fast");
+    const auto recording = takeLiveRecording(args);
     if (!args.positionals().empty()) throw UsageError("live takes no other argument");
+    link.options.DossierData = recording.DossierData;
+    link.options.lambda = recording.lambda;
     CliLink line(link.choice, link.model, link.options);
     if (!initialiseAndSay(line)) return 1;
+    startLiveRecording(recording, line.session(), line.link().trace(), std::cerr);
 
     interrupted = false;
     std::signal(SIGINT, onInterrupt);
@@ -365,13 +375,16 @@ int commandLive(CliArgs& args, const std::optional<std::string>& interface) {
             std::cout << "RMP " << view.text("Rmp") << "  Gaz " << view.text("Potar") << "  Inj "
                       << view.text("Injection") << "  Av " << view.text("Avance") << "  P " << view.text("Pression")
                       << "  Air " << view.text("Air") << "  Mot " << view.text("Eau") << "  Bat "
-                      << view.text("Tension") << "  (" << base::fixedDecimals(hz, 1) << " Hz)\n";
+                      << view.text("Tension");
+            if (recording.lambda.SourceAFR != display::AfrSource::None) std::cout << "  " << afrShown(session);
+            std::cout << "  (" << base::fixedDecimals(hz, 1) << " Hz)\n";
         }
         std::cout << std::flush;
         if ((count > 0 && cycles >= count) || interrupted) session.stopMeasuring();
     });
     if (fast) session.setChecked("chgraph", true);
     session.parametre();
+    stopLiveRecording(recording, session, std::cout);
     const bool failed = session.cycle().NbRates >= 2 && (count == 0 || cycles < count) && !interrupted;
     line.close();
     if (failed) std::cerr << "dravio-cli: the ECU stopped answering\n";
@@ -443,7 +456,7 @@ int run(int argc, char** argv) {
     }
     const std::string command = args.takeCommand(
         {"ecu", "header", "interface", "demo-answer", "count", "length", "timeout", "server", "speed", "output",
-         "language"});
+         "language", "afr"});
     const auto interface = args.takeOption("interface");
     if (interface && command != "exchange" && command != "init" && command != "live" && command != "identify" &&
         command != "dtc" && !isDiag59Command(command)) {

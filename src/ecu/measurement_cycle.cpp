@@ -172,6 +172,10 @@ void MeasurementCycle::iteration() {
     if (tps.lbLsbTPS) view_.setText("lbLsbTPS", *tps.lbLsbTPS);
     if (tps.lbTPSVolt) view_.setText("lbTPSVolt", *tps.lbTPSVolt);
     if (link_.TypeECU == proto::Model::M59 && hooks_.afterPoll) hooks_.afterPoll();
+    if (link_.TypeECU == proto::Model::M59 && hooks_.GetLambda && view_.enabled("lbLambda")) {
+        m_.LambdaVal = hooks_.GetLambda();
+        view_.setText("lbLambda", base::fixedDecimals(m_.LambdaVal, 3));
+    }
 
     // Engine speed.
     if (link_.ModeDemo) m_.Regime = static_cast<float>(std::floor(5000.0 * random() + 1.0) + 990.0);

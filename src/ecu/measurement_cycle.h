@@ -61,6 +61,8 @@ struct CycleHooks {
     // True while the stepper test owns the bar graph.
     std::function<bool()> stepperBusy;
     std::function<void(float regime)> GestionTrimmer;
+    // Model 4: the lambda word the ECU reports (lbLambda), while its channel is on.
+    std::function<float()> GetLambda;
     // The external lambda device, when one is chosen.
     std::function<void()> AcquiertLambda;
     // Every finished cycle (recordings, the command line).

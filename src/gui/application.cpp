@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdlib>
 
+#include "display/workbook_recording.h"
 #include "gui/about_window.h"
 #include "gui/caption_ids.h"
 #include "gui/caption_walker.h"
@@ -17,6 +18,8 @@
 #include "gui/trace_window.h"
 #include "gui/update_check.h"
 #include "gui/window_placement.h"
+#include "session/lambda_devices.h"
+#include "session/recorder.h"
 #include "support/data_dir.h"
 #include "support/help_pages.h"
 #include "support/settings_keys.h"
@@ -159,6 +162,7 @@ void Application::afterInterface() {
     modeles_ = proto::InitModeles();
     model_.SetInitialisation(settings_);
     model_.showStartStatus(outcome_, language_.catalog);
+    model_.control("Chenregistre").enabled = display::ExcelPresent(folders_.DossierData);
 
     mainWindow_ = std::make_unique<MainWindow>(model_);
     placeWindow(*mainWindow_, *ini_, support::WindowId::Param);
@@ -175,6 +179,8 @@ void Application::afterInterface() {
         context.trace.openFile(file);
     });
     if (config_.updateCheckAtStart) checkForUpdates(false);
+    // A text recording a crash left behind becomes its ".csv" now.
+    linkThread_.post([data = folders_.DossierData](LinkHost& context) { session::recoverRecordings(context.trace, data); });
     emit mainWindowReady();
 }
 
@@ -418,6 +424,8 @@ session::SessionSetup Application::sessionSetup() const {
     setup.traceFiles = {folders_.DossierLog, traceFile_.number};
     setup.versionText = versionText_;
     setup.catalog = language_.catalog;
+    setup.DossierData = folders_.DossierData;
+    setup.lambda = session::lambdaConfig(settings_);
     for (const auto& [name, control] : model_.controls()) {
         base::ControlState state;
         state.text = control.caption;

@@ -27,6 +27,7 @@ inline constexpr int ToolTipMoteur = 2107;
 inline constexpr int ToolTipInit = 2108;
 inline constexpr int ToolTipMoyenne = 2109;
 inline constexpr int ToolTipCourbes = 2110;
+inline constexpr int ToolTipEnregistre = 2115;
 inline constexpr int DemoMarque = 2111;    // title mark while values are simulated
 inline constexpr int InitOff = 136;
 inline constexpr int LinkDownOptions = 2500;

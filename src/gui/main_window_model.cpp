@@ -256,6 +256,8 @@ void MainWindowModel::SetInitialisation(support::Settings& settings) {
     control("HScrollMoyenne").toolTip = tr(text_id::ToolTipMoyenne, main_text::ToolTipMoyenne);
     control("chgraph").toolTip = tr(text_id::ToolTipCourbes, main_text::ToolTipCourbes);
     control("chMap").toolTip = tr(text_id::ToolTipCourbes, main_text::ToolTipCourbes);
+    control("chCSV").toolTip = tr(text_id::ToolTipEnregistre, main_text::ToolTipEnregistre);
+    control("Chenregistre").toolTip = tr(text_id::ToolTipEnregistre, main_text::ToolTipEnregistre);
 
     const int tempo = std::clamp(settings.Tempo, kTempoMin, kTempoMax);
     control("ltempo").caption = std::to_string(tempo);

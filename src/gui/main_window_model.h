@@ -46,6 +46,7 @@ inline constexpr std::string_view ToolTipInit = "15M,16M: Couper le contact, 59/
 inline constexpr std::string_view ToolTipMoyenne =
     "Permet de stabiliser l'affichage en moyennant les valeurs. Ctrl+P=+5 ou Ctrl+M=-5";
 inline constexpr std::string_view ToolTipCourbes = "Cocher pour tracer les courbes";
+inline constexpr std::string_view ToolTipEnregistre = "Cocher pour enregister toutes les données";
 }  // namespace main_text
 
 // The averaging depth the scroll bar allows (the history has 61 slots).

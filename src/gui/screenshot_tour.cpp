@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "gui/afr_window.h"
 #include "gui/application.h"
 #include "gui/dtc59_window.h"
 #include "gui/identification_window.h"
@@ -113,6 +114,10 @@ void ScreenshotTour::measuringTour() {
                 if (auto* graph = session->graphWindow()) {
                     if (auto* tps = graph->findChild<QCheckBox*>("chTPS")) tps->click();
                 }
+                // An external AFR source configured: its window reads the simulated controller.
+                if (auto* afr = session->afrWindow()) {
+                    if (auto* acquire = afr->findChild<QCheckBox*>("chDLP")) acquire->click();
+                }
                 session->showTraffic();
                 session->showResponder();
                 if (auto* responder = session->responderWindow()) {
@@ -132,6 +137,7 @@ void ScreenshotTour::grabMeasuring() {
     if (auto* w = session->mapWindow()) grab(*w, "map.png");
     if (auto* w = session->statusWindow()) grab(*w, "status.png");
     if (auto* w = session->trafficWindow()) grab(*w, "traffic.png");
+    if (auto* w = session->afrWindow()) grab(*w, "afr.png");
     if (auto* w = session->responderWindow()) {
         grab(*w, "responder.png");
         w->close();

@@ -1,11 +1,12 @@
 // gui: an unattended walk through the windows that saves each as a PNG, for the
 // documentation. The start tour: the interface window, the main window, the options
 // window, then quit. The measuring tour (settings prepared for the simulator):
-// initialise, measure, then the main window, the graph, map, status, traffic and
-// responder windows, then quit. The diagnostics tour (a 59M/5AM): initialise, then
-// the identification window and the fault and test window running a test, each
-// saved with the language's name ("identification-English.png"), then quit. The
-// convert tour: the conversion and replay windows.
+// initialise, measure, then the main window, the graph, map, status, traffic,
+// AFR (when a source is configured) and responder windows, then quit. The
+// diagnostics tour (a 59M/5AM): initialise, then the identification window and the
+// fault and test window running a test, each saved with the language's name
+// ("identification-English.png"), then quit. The convert tour: the conversion and
+// replay windows.
 #pragma once
 
 #include <QObject>

@@ -6,6 +6,7 @@
 
 #include "display/graph_window.h"
 #include "gui/dtc59_window.h"
+#include "gui/afr_window.h"
 #include "gui/caption_walker.h"
 #include "gui/graph_window.h"
 #include "gui/identification_window.h"
@@ -41,7 +42,7 @@ SessionController::SessionController(LinkThread& linkThread, DialogPresenter& pr
 SessionController::~SessionController() {
     for (QWidget* window : {static_cast<QWidget*>(graph_.data()), static_cast<QWidget*>(map_.data()),
                             static_cast<QWidget*>(status_.data()), static_cast<QWidget*>(traffic_.data()),
-                            static_cast<QWidget*>(responder_.data())}) {
+                            static_cast<QWidget*>(responder_.data()), static_cast<QWidget*>(afr_.data())}) {
         delete window;
     }
 }
@@ -51,6 +52,7 @@ MapWindow* SessionController::mapWindow() const { return map_.data(); }
 StatusWindow* SessionController::statusWindow() const { return status_.data(); }
 TrafficWindow* SessionController::trafficWindow() const { return traffic_.data(); }
 ResponderWindow* SessionController::responderWindow() const { return responder_.data(); }
+AfrWindow* SessionController::afrWindow() const { return afr_.data(); }
 
 void SessionController::withSession(std::function<void(session::Session&)> work) {
     linkThread_.post([work = std::move(work)](LinkHost& context) {
@@ -71,6 +73,17 @@ session::SessionOutputs SessionController::outputs(base::EventLoop& loop) {
             [this, changes = std::move(changes)] {
                 if (!status_) showStatus();
                 status_->apply(changes);
+            },
+            Qt::QueuedConnection);
+    };
+    out.afrChanges = [this](std::map<std::string, base::ControlState> changes) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, changes = std::move(changes)] {
+                const auto shown = changes.find("frmAFR");
+                if (!afr_ && (shown == changes.end() || !shown->second.visible.value_or(false))) return;
+                afrWindowMade().apply(changes);
+                emit afrChanged();
             },
             Qt::QueuedConnection);
     };
@@ -148,6 +161,8 @@ void SessionController::open(MainWindow& window, session::SessionSetup setup) {
 }
 
 void SessionController::rebuild(session::SessionSetup setup, bool linkDown) {
+    captions_ = setup.catalog;
+    if (afr_) applyCaptions(*afr_, captions_);
     auto shared = std::make_shared<session::SessionSetup>(std::move(setup));
     linkThread_.post([this, shared, linkDown](LinkHost& context) {
         auto build = [this, &context, shared, linkDown] {
@@ -252,6 +267,9 @@ void SessionController::applyMain(const std::map<std::string, base::ControlState
     model_.control("cddiag").enabled = diag;
     model_.control("mndiag").enabled = diag;
     render();
+    if (afr_) {
+        if (const auto it = changes.find("cdAFR"); it != changes.end()) afr_->apply({*it});
+    }
     if (graph_) graph_->setTraceChecked(model_.control("chgraph").checked);
     emit mainChanged();
 }
@@ -290,7 +308,7 @@ void SessionController::writeGraphSettings(const display::GraphSettings& graph, 
 
 void SessionController::connectWindow(MainWindow& window) {
     for (const char* name : {"cdintialisation", "MnInit", "chgraph", "chMap", "chStatutSonde", "mngraphe", "mnralenti",
-                             "mnMap", "mnStatuts", "mnrepond", "mnTrafic"}) {
+                             "mnMap", "mnStatuts", "mnrepond", "mnTrafic", "chCSV"}) {
         model_.control(name).enabled = true;
     }
     render();
@@ -494,6 +512,28 @@ void SessionController::showResponder() {
         responder_->setCatalog(model_.catalog());
     }
     raise(*responder_);
+}
+
+}  // namespace dravio::gui
+
+namespace dravio::gui {
+
+void SessionController::showAfr() { raise(afrWindowMade()); }
+
+AfrWindow& SessionController::afrWindowMade() {
+    if (!afr_) {
+        auto* afr = new AfrWindow(window_);
+        afr_ = afr;
+        placeWindow(*afr, ini_, support::WindowId::AFR);
+        applyCaptions(*afr, captions_);
+        connect(afr, &AfrWindow::checkToggled, this, [this](const QString& name, bool checked) {
+            withSession([name = name.toStdString(), checked](session::Session& s) { s.afrChecked(name, checked); });
+        });
+        connect(afr, &AfrWindow::measureRequested, this,
+                [this] { withSession([](session::Session& s) { s.parametre(); }); });
+        connect(afr, &AfrWindow::closed, this, [this] { saveWindowPosition(*afr_, ini_, support::WindowId::AFR); });
+    }
+    return *afr_;
 }
 
 }  // namespace dravio::gui

@@ -25,6 +25,7 @@
 namespace dravio::gui {
 
 class Dtc59Window;
+class AfrWindow;
 class GraphWindow;
 class IdentificationWindow;
 class MainWindow;
@@ -71,12 +72,15 @@ public:
     Dtc59Window* dtc59Window() const;
     void showTraffic();
     void showResponder();
+    // The AFR window (frmAFR), placed where it was left.
+    void showAfr();
 
     GraphWindow* graphWindow() const;
     MapWindow* mapWindow() const;
     StatusWindow* statusWindow() const;
     TrafficWindow* trafficWindow() const;
     ResponderWindow* responderWindow() const;
+    AfrWindow* afrWindow() const;
 
 signals:
     // The main window's model took the procedures' changes (tests wait on it).
@@ -85,6 +89,8 @@ signals:
     void mapDrawn();
     void identificationShown();
     void diagnosticShown();
+    // The AFR window took the session's changes.
+    void afrChanged();
 
 private:
     bool resumeMeasuring_ = false;  // link thread only
@@ -97,6 +103,7 @@ private:
     void writeSettings(const session::SessionSettings& session);
     void writeGraphSettings(const display::GraphSettings& graph, display::SettingsWrite how);
     void render();
+    AfrWindow& afrWindowMade();
 
     LinkThread& linkThread_;
     DialogPresenter& presenter_;
@@ -109,6 +116,8 @@ private:
     QPointer<StatusWindow> status_;
     QPointer<TrafficWindow> traffic_;
     QPointer<ResponderWindow> responder_;
+    QPointer<AfrWindow> afr_;
+    support::Catalog captions_;
     QPointer<IdentificationWindow> identification_;
     diag::IdentificationLines shownIdentification_{};
     QPointer<Dtc59Window> dtc59_;

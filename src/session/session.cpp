@@ -5,6 +5,7 @@
 
 #include "diag/dtc59_window.h"
 #include "diag/identification_gate.h"
+#include "display/ecu_lambda.h"
 #include "ports/traffic_cable.h"
 #include "proto/models.h"
 #include "proto/request_table.h"
@@ -100,7 +101,7 @@ Session::Session(base::EventLoop& loop, link::Link& link, Devices& devices, Sess
     hooks.cdparametreClick = [this] { parametre(); };
     hooks.MesuresArretees = [this] { return cycle_->MesuresArretees; };
     hooks.setStopMesures = [this] { cycle_->StopMesures = true; };
-    hooks.externalLambda = [] { return false; };
+    hooks.externalLambda = [this] { return setup_.lambda.SourceAFR != display::AfrSource::None; };
     hooks.openElmPort = [this] {
         std::string why;
         const bool opened = devices_.reopenElm(why);
@@ -157,8 +158,10 @@ Session::Session(base::EventLoop& loop, link::Link& link, Devices& devices, Sess
     cycleHooks.GestionTrimmer = [this](float regime) { trimmer_->GestionTrimmer(regime); };
     cycleHooks.GetTrimmerInitial = [this] { return readTrimmerInitial(); };
     cycleHooks.onRecord = [this](const ecu::CycleRecord& record) {
+        if (recorder_) recorder_->write(record, recordTexts());
         if (outputs_.record) outputs_.record(record);
     };
+    setUpLambdaAndRecordings(cycleHooks);
     cycle_ = std::make_unique<ecu::MeasurementCycle>(link_, view_, settings_.cycle, std::move(cycleHooks));
     cycle_->fastMode = [this] { return view_["chgraph"].checked.value_or(false) && !graph_.options().chTPS; };
 
@@ -175,15 +178,24 @@ Session::Session(base::EventLoop& loop, link::Link& link, Devices& devices, Sess
     view_.setOnBeep([this] {
         if (outputs_.beep) outputs_.beep();
     });
-    view_.setOnChange([this] { scheduleFlush(); });
+    view_.setOnChange([this] {
+        scheduleFlush();
+        // The recordings follow their boxes, whoever changed them.
+        if (recorder_) recorder_->follow();
+    });
     statusView_.setOnChange([this] { scheduleFlush(); });
+    afrView_.setAsker([this](const base::MessageBox& box) { return ask(box); });
+    afrView_.setOnChange([this] { scheduleFlush(); });
+    if (recorder_) recorder_->follow();
 }
 
 Session::~Session() {
     *alive_ = false;
     view_.setOnChange({});
     statusView_.setOnChange({});
+    afrView_.setOnChange({});
     view_.setAsker({});
+    afrView_.setAsker({});
     link_.Timer_present().setEnabled(false);
     link_.Timer_present().setOnTick({});
     link_.setElmExchange({});
@@ -227,6 +239,9 @@ void Session::flush() {
     }
     if (auto changes = statusView_.takeChanges(); !changes.empty() && outputs_.statusChanges) {
         outputs_.statusChanges(std::move(changes));
+    }
+    if (auto changes = afrView_.takeChanges(); !changes.empty() && outputs_.afrChanges) {
+        outputs_.afrChanges(std::move(changes));
     }
     if (!trafficLines_.empty() && outputs_.traffic) {
         std::vector<std::string> lines;
@@ -283,8 +298,12 @@ void Session::parametre() {
         graphIndex_ = 0;
         if (link_.TypeECU == proto::Model::M59) stepper_->setTempoLength(ecu::StepperMotor::kTempoTicks);
         trimmer_->TrimmerPremier = true;
+        // An external AFR source shows its window when measuring starts.
+        if (lambda_) afrView_.setVisible("frmAFR", true);
     }
     cycle_->cdparametre_Click();
+    // The cycle has ended: an open workbook is saved and closed.
+    if (cycle_->MesuresArretees) view_.setChecked("Chenregistre", false);
     flush();
 }
 
@@ -323,6 +342,63 @@ void Session::trimmerStep(int delta) {
 void Session::trimmerReset() { trimmer_->cdTrimmerClick(); }
 void Session::trimmerStore() { trimmer_->CdMemoriseClick(); }
 void Session::stepperTest() { stepper_->cdMoteurPPClick(); }
+
+void Session::afrChecked(const std::string& control, bool checked) {
+    if (!lambda_) return;
+    if (control == "chDLP") {
+        if (lambda_->acquiring() != checked) lambda_->chDLP_Click(checked);
+    } else if (control == "chTest") {
+        lambda_->chTest = checked;
+        afrView_.setChecked("chTest", checked);
+    }
+    flush();
+}
+
+void Session::setUpLambdaAndRecordings(ecu::CycleHooks& hooks) {
+    const proto::Model model = setup_.model;
+    if (model == proto::Model::M59) {
+        hooks.GetLambda = [this] {
+            const bool iaw5a = identification().find("IAW5A") != std::string::npos;
+            return static_cast<float>(display::GetLambda(iaw5a, exchange(), wait(), link_.EnteteReponse));
+        };
+    }
+    if (setup_.lambda.SourceAFR != display::AfrSource::None) {
+        base::Clock& clock = loop_.clock();
+        lambdaDevices_ = LambdaDevices::open(setup_.lambda.SourceAFR, devices_.simulatedEcu() != nullptr, clock);
+        lambda_ = std::make_unique<display::LambdaAcquisition>(afrView_, clock, setup_.lambda,
+                                                               lambdaDevices_.port.get(), lambdaDevices_.board.get());
+        lambda_->letEventsRun = [this] { loop_.pump(); };
+        hooks.AcquiertLambda = [this, &clock] {
+            const auto now = clock.now();
+            const double dt = lastLambda_ == base::Clock::TimePoint{}
+                                  ? 0.0
+                                  : std::chrono::duration<double>(now - lastLambda_).count();
+            lastLambda_ = now;
+            lambda_->AcquiertLambda(dt);
+        };
+    }
+    if (!setup_.DossierData.empty()) {
+        Recorder::Setup recording;
+        recording.DossierData = setup_.DossierData;
+        recording.layout = recordLayout(model);
+        recording.GetResourceString = [this](int id, const std::string& french) { return text(id, french); };
+        recording.EcritTrace = [this](const std::string& line) { link_.trace().EcritTrace(line, true); };
+        recorder_ = std::make_unique<Recorder>(view_, std::move(recording));
+    }
+}
+
+display::RecordTexts Session::recordTexts() const {
+    display::RecordTexts texts;
+    for (int i = 0; i < 2; ++i) {
+        const std::string shown = afrView_.text("lbAFR" + std::to_string(i));
+        (i == 0 ? texts.AFR1 : texts.AFR2) = shown.empty() ? "--" : shown;
+    }
+    const std::string lambda = view_.text("lbLambda");
+    texts.lambdaShown = view_.visible("lbLambda") && !lambda.empty() && lambda != "--";
+    texts.SteepTPS = view_.text("lbLsbTPS");
+    texts.TPSmV = view_.text("lbTPSVolt");
+    return texts;
+}
 
 namespace {
 display::TraceResult redrawn(const display::RpmGraph& graph, std::int16_t index) {
@@ -411,6 +487,8 @@ void Session::close(bool stopRequestsOnlyWhenUp) {
     if (closed_) return;
     closed_ = true;
     abort();
+    // Unchecked boxes at quitting: both recordings are closed and kept.
+    if (recorder_) recorder_->closeAll();
     // A session this program never opened is not ended by it either.
     closeLink(link_, devices_, !stopRequestsOnlyWhenUp || (initialised_ && init_->linkUp()));
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
@@ -20,6 +21,7 @@
 #include "diag/dtc59_window.h"
 #include "diag/erreur_window.h"
 #include "diag/identification.h"
+#include "display/lambda_sources.h"
 #include "display/operating_map.h"
 #include "display/rpm_graph.h"
 #include "ecu/engine_status.h"
@@ -32,6 +34,8 @@
 #include "link/link.h"
 #include "proto/models.h"
 #include "session/devices.h"
+#include "session/lambda_devices.h"
+#include "session/recorder.h"
 #include "support/catalog.h"
 
 namespace dravio::session {
@@ -57,6 +61,10 @@ struct SessionSetup {
     support::Catalog catalog;
     // The main window's state the procedures read back (enabled channels, check boxes).
     std::map<std::string, base::ControlState> controls;
+    // Where the recordings go; none without it.
+    std::filesystem::path DossierData;
+    // The external AFR source of the AFR window.
+    display::LambdaConfig lambda;
 };
 
 // How the session reaches the windows. Every output is called on the link thread.
@@ -74,6 +82,8 @@ struct SessionOutputs {
     std::function<void(const display::GraphSettings&, display::SettingsWrite)> graphSettingsChanged;
     // Every finished measurement cycle.
     std::function<void(const ecu::CycleRecord&)> record;
+    // The AFR window's state (frmAFR).
+    std::function<void(std::map<std::string, base::ControlState>)> afrChanges;
 };
 
 // The simulated rider's question: the box that asks to turn the key.
@@ -104,6 +114,8 @@ public:
     void trimmerReset();
     void trimmerStore();
     void stepperTest();
+    // A box of the AFR window: chDLP (acquisition) or chTest (the test packet).
+    void afrChecked(const std::string& control, bool checked);
 
     // The graph window.
     void setGraphOptions(const display::GraphOptions& options);
@@ -169,6 +181,9 @@ public:
     bool linkUp() const { return init_->linkUp(); }
     base::ViewState& view() { return view_; }
     base::ViewState& statusView() { return statusView_; }
+    base::ViewState& afrView() { return afrView_; }
+    // The recordings; null without a data folder.
+    Recorder* recorder() { return recorder_.get(); }
     ecu::MeasurementCycle& cycle() { return *cycle_; }
     const display::RpmGraph& graph() const { return graph_; }
     const SessionSettings& settings() const { return settings_; }
@@ -186,6 +201,8 @@ private:
     void onTraffic(std::string line);
     ecu::Exchange exchange();
     ecu::Wait wait();
+    void setUpLambdaAndRecordings(ecu::CycleHooks& hooks);
+    display::RecordTexts recordTexts() const;
 
     base::EventLoop& loop_;
     link::Link& link_;
@@ -209,6 +226,11 @@ private:
     display::RpmGraph graph_;
     std::int16_t graphIndex_ = 0;
     display::OperatingMap map_;
+    base::ViewState afrView_;
+    LambdaDevices lambdaDevices_;
+    std::unique_ptr<display::LambdaAcquisition> lambda_;
+    base::Clock::TimePoint lastLambda_{};
+    std::unique_ptr<Recorder> recorder_;
 
     base::Timer idleWatch_;
     std::vector<std::function<void()>> whenIdle_;

@@ -5,8 +5,8 @@
 #include "link/line_bench.h"
 #include "scripted_ecu.h"
 #include "sim/kline_device.h"
-#include "twin/sim_cable_adapter.h"
 #include "sim/kwp_ecu.h"
+#include "twin/sim_cable_adapter.h"
 
 namespace dravio::ecu {
 namespace {
@@ -101,6 +101,27 @@ TEST_F(CycleTest, ValuesFollowTheSimulated59mAndThreeFailuresInARowStopTheCycle)
     EXPECT_EQ(traceWith("Raté: "), (std::vector<std::string>{"Raté: 1", "Raté: 2"}));
     EXPECT_FALSE(link.DialogueActif());
     EXPECT_TRUE(link.Timer_present().enabled());
+}
+
+TEST_F(CycleTest, Model4AsksTheLambdaWordOnlyWhileItsChannelIsOn) {
+    link.ModeDemo = true;
+    link.TypeECU = proto::Model::M59;
+    int asked = 0;
+    CycleHooks hooks;
+    hooks.GetLambda = [&] { return static_cast<float>(++asked * 100); };
+    hooks.onRecord = [this](const CycleRecord& r) {
+        records.push_back(r);
+        cycle->StopMesures = records.size() % 2 == 0;
+    };
+    cycle = std::make_unique<MeasurementCycle>(link, view, settings, hooks);
+    cycle->cdparametre_Click();
+    EXPECT_EQ(view.text("lbLambda"), "200.000");
+    EXPECT_FLOAT_EQ(records[1].LambdaVal, 200);
+
+    cycle->frameDoubleClick("frLambda");  // channel off: no more requests
+    cycle->cdparametre_Click();
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(view.text("lbLambda"), "--");
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "app/cli_decode.h"
 #include "app/cli_link.h"
 #include "app/cli_mts.h"
+#include "app/cli_onebyte.h"
 #include "base/number_pattern.h"
 #include "diag/dtc59_faults.h"
 #include "diag/erreur_json.h"
@@ -420,20 +421,34 @@ int commandDtc(CliArgs& args, const std::optional<std::string>& interface) {
     return 0;
 }
 
+// Diagnostic commands that need the link up, by model family.
+int commandLinked(CliArgs& args, const std::optional<std::string>& interface, const std::string& command) {
+    auto link = linkArgs(args, interface, command);
+    std::unique_ptr<CliLink> line;
+    const OpenLink open = [&]() -> CliLink* {
+        line = std::make_unique<CliLink>(link.choice, link.model, link.options);
+        return initialiseAndSay(*line) ? line.get() : nullptr;
+    };
+    const int status = command == "trim15" ? commandTrim15(args, link.model, open, std::cout)
+                                           : commandOneByteTest(args, link.model, open, std::cout);
+    if (line) line->close();
+    return status;
+}
+
 int run(int argc, char** argv) {
     CliArgs args(argc, argv);
     if (args.takeFlag("help") || argc < 2) {
-        std::cout << kUsage << "\nRecordings and updates:\n  " << kConvertUsage << "  " << kReplayUsage << "  "
-                  << kUpdateUsage;
+        std::cout << kUsage << "\nOne-byte diagnostics:\n  " << kOneByteUsage << "\nRecordings and updates:\n  "
+                  << kConvertUsage << "  " << kReplayUsage << "  " << kUpdateUsage;
         return argc < 2 ? 2 : 0;
     }
     const std::string command = args.takeCommand(
         {"ecu", "header", "interface", "demo-answer", "count", "length", "timeout", "server", "speed", "output",
-         "language"});
+         "language", "set"});
     const auto interface = args.takeOption("interface");
     if (interface && command != "exchange" && command != "init" && command != "live" && command != "identify" &&
-        command != "dtc") {
-        throw UsageError("--interface only goes with exchange, init, live, identify and dtc");
+        command != "dtc" && command != "test" && command != "trim15") {
+        throw UsageError("--interface only goes with exchange, init, live, identify, dtc, test and trim15");
     }
     if (command == "frame") return commandFrame(args);
     if (command == "checksum") return commandChecksum(args);
@@ -445,6 +460,7 @@ int run(int argc, char** argv) {
     if (command == "live") return commandLive(args, interface);
     if (command == "identify") return commandIdentify(args, interface);
     if (command == "dtc") return commandDtc(args, interface);
+    if (command == "test" || command == "trim15") return commandLinked(args, interface, command);
     if (command == "decode") return commandDecode(args);
     if (command == "mts") {
         for (const auto& line : mtsLines(args.positionals())) std::cout << line << '\n';

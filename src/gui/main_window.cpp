@@ -186,6 +186,7 @@ void MainWindow::build(const MainWindowModel& model) {
         {"cdintialisation", &MainWindow::initRequested}, {"CdReInit", &MainWindow::reinitRequested},
         {"cdparametre", &MainWindow::parametreRequested}, {"cdTrimmer", &MainWindow::trimmerReset},
         {"CdMemorise", &MainWindow::trimmerStore},        {"cdMoteurPP", &MainWindow::stepperTest},
+        {"cddiag", &MainWindow::diagRequested},           {"cdTrimer15", &MainWindow::trimmer15Requested},
     };
     for (const auto& [name, signal] : clicks) {
         connect(findChild<QPushButton*>(name), &QPushButton::clicked, this, signal);
@@ -241,7 +242,7 @@ void MainWindow::buildMenus(const MainWindowModel& model) {
     bar->addMenu(acquisition);
     connect(addEntry(*acquisition, model, "MnInit"), &QAction::triggered, this, &MainWindow::initRequested);
     connect(addEntry(*acquisition, model, "mnparam"), &QAction::triggered, this, &MainWindow::parametreRequested);
-    addEntry(*acquisition, model, "mndiag");
+    connect(addEntry(*acquisition, model, "mndiag"), &QAction::triggered, this, &MainWindow::diagRequested);
     connect(addEntry(*acquisition, model, "MnRreInit"), &QAction::triggered, this, &MainWindow::reinitRequested);
     connect(addEntry(*acquisition, model, "mnMap"), &QAction::triggered, this, &MainWindow::mapRequested);
     connect(addEntry(*acquisition, model, "mngraphe"), &QAction::triggered, this, &MainWindow::graphToggled);
@@ -259,7 +260,7 @@ void MainWindow::buildMenus(const MainWindowModel& model) {
     acquisition->addMenu(trimmer);
     connect(addEntry(*trimmer, model, "mnPlus"), &QAction::triggered, this, [this] { emit trimmerStep(+1); });
     connect(addEntry(*trimmer, model, "mnMoinsUn"), &QAction::triggered, this, [this] { emit trimmerStep(-1); });
-    addEntry(*acquisition, model, "mnTrim15M");
+    connect(addEntry(*acquisition, model, "mnTrim15M"), &QAction::triggered, this, &MainWindow::trimmer15Requested);
 
     // Menus without entries act on a click of their title.
     for (const char* name : {"mnIdentification", "mnConvert", "mnStatuts"}) {

@@ -59,6 +59,8 @@ signals:
     void mapRequested();
     void statusRequested();
     void identificationRequested();
+    void diagRequested();       // cddiag, mndiag (F4)
+    void trimmer15Requested();  // cdTrimer15 (F8), mnTrim15M
     void trafficRequested();
     void responderRequested();
 

@@ -137,6 +137,9 @@ session::SessionOutputs SessionController::outputs(base::EventLoop& loop) {
 
 void SessionController::open(MainWindow& window, session::SessionSetup setup) {
     window_ = &window;
+    oneByte_ = new OneByteController(linkThread_, ini_, window, [this] {
+        if (graph_) graph_->close();
+    }, this);
     connectWindow(window);
     // The procedures report whole control states: they must start from what the window shows.
     for (auto& [name, state] : setup.controls) {
@@ -146,6 +149,7 @@ void SessionController::open(MainWindow& window, session::SessionSetup setup) {
 }
 
 void SessionController::rebuild(session::SessionSetup setup, bool linkDown) {
+    if (oneByte_) oneByte_->closeAll();
     auto shared = std::make_shared<session::SessionSetup>(std::move(setup));
     linkThread_.post([this, shared, linkDown](LinkHost& context) {
         auto build = [this, &context, shared, linkDown] {
@@ -203,8 +207,23 @@ void SessionController::applyMain(const std::map<std::string, base::ControlState
     model_.apply(changes);
     // Windows not part of this program yet: their commands stay disabled, so that no
     // control is live without doing what it says.
-    for (const char* name : {"cddiag", "mndiag", "cdTrimer15", "mnTrim15M", "mnConvert"}) {
-        model_.control(name).enabled = false;
+    const auto ecu = proto::modelFromIndex(settings_.TypeECU);
+    if (opensErreurWindow(ecu)) {
+        model_.control("mndiag").enabled = model_.control("cddiag").enabled;
+    } else {
+        for (const char* name : {"cddiag", "mndiag"}) model_.control(name).enabled = false;
+    }
+    if (opensTrimmer15Window(ecu)) {
+        // Both windows need the free line; opening either takes cddiag until it closes.
+        model_.control("cdTrimer15").enabled = model_.control("cddiag").enabled;
+        model_.control("mnTrim15M").enabled = model_.control("cddiag").enabled;
+        model_.control("mnTrim15M").visible = true;
+    } else {
+        for (const char* name : {"cdTrimer15", "mnTrim15M"}) model_.control(name).enabled = false;
+    }
+    model_.control("mnConvert").enabled = false;
+    if (const auto main = changes.find("frmparam"); main != changes.end() && main->second.enabled && window_) {
+        setMainCommandsEnabled(*window_, *main->second.enabled);
     }
     render();
     if (graph_) graph_->setTraceChecked(model_.control("chgraph").checked);
@@ -294,6 +313,12 @@ void SessionController::connectWindow(MainWindow& window) {
     connect(&window, &MainWindow::mapRequested, this, &SessionController::showMap);
     connect(&window, &MainWindow::statusRequested, this, &SessionController::showStatus);
     connect(&window, &MainWindow::identificationRequested, this, &SessionController::showIdentification);
+    connect(&window, &MainWindow::diagRequested, this, [this] {
+        if (opensErreurWindow(proto::modelFromIndex(settings_.TypeECU))) oneByte_->showErreur();
+    });
+    connect(&window, &MainWindow::trimmer15Requested, this, [this] {
+        if (opensTrimmer15Window(proto::modelFromIndex(settings_.TypeECU))) oneByte_->showTrimmer();
+    });
     connect(&window, &MainWindow::trafficRequested, this, &SessionController::showTraffic);
     connect(&window, &MainWindow::responderRequested, this, &SessionController::showResponder);
 }

@@ -16,6 +16,7 @@
 #include "gui/dialog_presenter.h"
 #include "gui/link_thread.h"
 #include "gui/main_window_model.h"
+#include "gui/onebyte_controller.h"
 #include "session/session.h"
 #include "support/ini_file.h"
 #include "support/settings.h"
@@ -61,6 +62,7 @@ public:
     StatusWindow* statusWindow() const;
     TrafficWindow* trafficWindow() const;
     ResponderWindow* responderWindow() const;
+    OneByteController* oneByte() const { return oneByte_.data(); }
 
 signals:
     // The main window's model took the procedures' changes (tests wait on it).
@@ -92,6 +94,7 @@ private:
     QPointer<TrafficWindow> traffic_;
     QPointer<ResponderWindow> responder_;
     QPointer<IdentificationWindow> identification_;
+    QPointer<OneByteController> oneByte_;
     diag::IdentificationLines shownIdentification_{};
 };
 

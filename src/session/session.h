@@ -30,6 +30,7 @@
 #include "link/link.h"
 #include "proto/models.h"
 #include "session/devices.h"
+#include "session/onebyte_windows.h"
 #include "support/catalog.h"
 
 namespace dravio::session {
@@ -139,6 +140,8 @@ public:
     // The present and stored faults of an MM16, MM15 or 15RC (frmerreur's reading);
     // none for other models.
     std::optional<diag::FaultReading> readOneByteFaults();
+    // frmerreur and frmTrimmer15 of the one-byte models.
+    OneByteWindows& oneByte() { return *oneByte_; }
     // Why the link is down, in one line.
     std::string failure() const;
 
@@ -195,6 +198,7 @@ private:
     bool closed_ = false;
     bool initialised_ = false;
     int depth_ = 0;
+    std::unique_ptr<OneByteWindows> oneByte_;
 };
 
 }  // namespace dravio::session

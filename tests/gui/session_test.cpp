@@ -201,8 +201,10 @@ TEST_F(SessionTest, WindowsToComeStayShutAndAModelChangeTakesTheLinkDownVisibly)
     auto& main = startToMainWindow();
     main.action("MnInit")->trigger();
     WAIT_FOR(button(main, "cdparametre").isEnabled(), kLinkTimeoutMs);
-    for (const char* name : {"cdTrimer15", "cddiag"}) EXPECT_FALSE(button(main, name).isEnabled()) << name;
-    for (const char* name : {"mnTrim15M", "mnConvert", "mndiag"}) EXPECT_FALSE(main.action(name)->isEnabled()) << name;
+    // An MM15 has its fault and trimmer windows; the converter is still to come.
+    for (const char* name : {"cdTrimer15", "cddiag"}) EXPECT_TRUE(button(main, name).isEnabled()) << name;
+    for (const char* name : {"mnTrim15M", "mndiag"}) EXPECT_TRUE(main.action(name)->isEnabled()) << name;
+    EXPECT_FALSE(main.action("mnConvert")->isEnabled());
 
     app->openOptions();
     auto* options = app->optionsWindow();

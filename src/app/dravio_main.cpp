@@ -4,7 +4,8 @@
 //                             when the interface window first shows, for the start-up bench;
 //   DRAVIO_SCREENSHOTS=<dir>  saves the interface, main and options windows as PNGs, then quits;
 //                             with DRAVIO_SCREENSHOT_TOUR=measuring it initialises, measures and
-//                             saves the measuring windows instead.
+//                             saves the measuring windows instead, with =diagnostics the
+//                             one-byte fault and 15M trimmer windows.
 #include <QApplication>
 #include <cstdio>
 #include <ctime>
@@ -44,9 +45,10 @@ int main(int argc, char** argv) {
     }
     std::unique_ptr<dravio::gui::ScreenshotTour> tour;
     if (const QString folder = qEnvironmentVariable("DRAVIO_SCREENSHOTS"); !folder.isEmpty()) {
-        const auto kind = qEnvironmentVariable("DRAVIO_SCREENSHOT_TOUR") == "measuring"
-                              ? dravio::gui::ScreenshotTour::Kind::Measuring
-                              : dravio::gui::ScreenshotTour::Kind::Start;
+        const QString which = qEnvironmentVariable("DRAVIO_SCREENSHOT_TOUR");
+        const auto kind = which == "measuring"     ? dravio::gui::ScreenshotTour::Kind::Measuring
+                          : which == "diagnostics" ? dravio::gui::ScreenshotTour::Kind::Diagnostics
+                                                   : dravio::gui::ScreenshotTour::Kind::Start;
         tour = std::make_unique<dravio::gui::ScreenshotTour>(app, folder, kind);
     }
 

@@ -217,10 +217,10 @@ void SessionController::applyMain(const std::map<std::string, base::ControlState
         // Both windows need the free line; opening either takes cddiag until it closes.
         model_.control("cdTrimer15").enabled = model_.control("cddiag").enabled;
         model_.control("mnTrim15M").enabled = model_.control("cddiag").enabled;
-        model_.control("mnTrim15M").visible = true;
     } else {
         for (const char* name : {"cdTrimer15", "mnTrim15M"}) model_.control(name).enabled = false;
     }
+    model_.control("mnTrim15M").visible = opensTrimmer15Window(ecu);
     model_.control("mnConvert").enabled = false;
     if (const auto main = changes.find("frmparam"); main != changes.end() && main->second.enabled && window_) {
         setMainCommandsEnabled(*window_, *main->second.enabled);

@@ -18,6 +18,7 @@
 #include "app/cli_decode.h"
 #include "app/cli_link.h"
 #include "app/cli_mts.h"
+#include "app/cli_onebyte.h"
 #include "app/cli_record.h"
 #include "base/number_pattern.h"
 #include "diag/dtc59_faults.h"
@@ -434,9 +435,8 @@ int commandDtc(CliArgs& args, const std::optional<std::string>& interface) {
     return 0;
 }
 
-// Actuator tests, resets and the immobiliser status.
-int commandDiag59(CliArgs& args, const std::optional<std::string>& interface, const std::string& command) {
-    auto link = linkArgs(args, interface, command);
+// Actuator tests, resets and the immobiliser status of the KWP2000 and OBD-II models.
+int commandDiag59(CliArgs& args, const LinkArgs& link, const std::string& command) {
     const auto words = args.positionals();
     checkDiag59Arguments(command, words, link.model);
     CliLink line(link.choice, link.model, link.options);
@@ -446,21 +446,34 @@ int commandDiag59(CliArgs& args, const std::optional<std::string>& interface, co
     return status;
 }
 
+// Diagnostic-mode tests and the 15M trimmer of the one-byte models.
+int commandOneByte(CliArgs& args, const LinkArgs& link, const std::string& command) {
+    std::unique_ptr<CliLink> line;
+    const OpenLink open = [&]() -> CliLink* {
+        line = std::make_unique<CliLink>(link.choice, link.model, link.options);
+        return initialiseAndSay(*line) ? line.get() : nullptr;
+    };
+    const int status = command == "trim15" ? commandTrim15(args, link.model, open, std::cout)
+                                           : commandOneByteTest(args, link.model, open, std::cout);
+    if (line) line->close();
+    return status;
+}
+
 int run(int argc, char** argv) {
     CliArgs args(argc, argv);
     if (args.takeFlag("help") || argc < 2) {
         std::cout << kUsage << "\nDiagnostics of the 59m, 5am and obd:\n"
-                  << kDiag59Usage << "\nRecordings and updates:\n  " << kConvertUsage << "  " << kReplayUsage << "  "
-                  << kUpdateUsage;
+                  << kDiag59Usage << "\nOne-byte diagnostics:\n  " << kOneByteUsage << "\nRecordings and updates:\n  "
+                  << kConvertUsage << "  " << kReplayUsage << "  " << kUpdateUsage;
         return argc < 2 ? 2 : 0;
     }
     const std::string command = args.takeCommand(
         {"ecu", "header", "interface", "demo-answer", "count", "length", "timeout", "server", "speed", "output",
-         "language", "afr"});
+         "language", "afr", "set"});
     const auto interface = args.takeOption("interface");
     if (interface && command != "exchange" && command != "init" && command != "live" && command != "identify" &&
-        command != "dtc" && !isDiag59Command(command)) {
-        throw UsageError("--interface only goes with exchange, init, live, identify and dtc");
+        command != "dtc" && command != "trim15" && !isDiag59Command(command)) {
+        throw UsageError("--interface only goes with the commands that talk to an ECU");
     }
     if (command == "frame") return commandFrame(args);
     if (command == "checksum") return commandChecksum(args);
@@ -472,7 +485,14 @@ int run(int argc, char** argv) {
     if (command == "live") return commandLive(args, interface);
     if (command == "identify") return commandIdentify(args, interface);
     if (command == "dtc") return commandDtc(args, interface);
-    if (isDiag59Command(command)) return commandDiag59(args, interface, command);
+    if (command == "trim15" || isDiag59Command(command)) {
+        const auto link = linkArgs(args, interface, command);
+        // "test" names a diagnostic-mode command on a one-byte ECU, an actuator test on the others.
+        if (command == "trim15" || (command == "test" && proto::isOneByte(link.model))) {
+            return commandOneByte(args, link, command);
+        }
+        return commandDiag59(args, link, command);
+    }
     if (command == "decode") return commandDecode(args);
     if (command == "mts") {
         for (const auto& line : mtsLines(args.positionals())) std::cout << line << '\n';

@@ -5,7 +5,9 @@
 //   DRAVIO_SCREENSHOTS=<dir>  saves the interface, main and options windows as PNGs, then quits;
 //                             with DRAVIO_SCREENSHOT_TOUR=measuring it initialises, measures and
 //                             saves the measuring windows instead; =diagnostics, the
-//                             identification and fault and test windows.
+//                             identification and fault and test windows; =onebyte, the
+//                             one-byte fault and 15M trimmer windows; =convert, the
+//                             conversion and replay windows.
 #include <QApplication>
 #include <QDialog>
 #include <cstdio>
@@ -114,6 +116,7 @@ int main(int argc, char** argv) {
         const QString name = qEnvironmentVariable("DRAVIO_SCREENSHOT_TOUR");
         const auto kind = name == "measuring"     ? dravio::gui::ScreenshotTour::Kind::Measuring
                           : name == "diagnostics" ? dravio::gui::ScreenshotTour::Kind::Diagnostics
+                          : name == "onebyte"     ? dravio::gui::ScreenshotTour::Kind::OneByte
                           : name == "convert"     ? dravio::gui::ScreenshotTour::Kind::Convert
                                                   : dravio::gui::ScreenshotTour::Kind::Start;
         tour = std::make_unique<dravio::gui::ScreenshotTour>(app, folder, kind);

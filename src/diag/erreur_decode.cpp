@@ -103,13 +103,21 @@ std::vector<std::string> gestion_erreur1516(int row, std::uint8_t fault, std::ui
     return lines;
 }
 
-std::vector<std::string> statusLines(std::uint8_t status) {
+std::vector<std::string> statusLines(std::uint8_t status, const ecu::ResourceText& text) {
     std::vector<std::string> lines;
-    if ((status & 0x01) != 0) lines.emplace_back("Habilitation Stepper OK");
-    lines.emplace_back((status & 0x02) != 0 ? "Moteur en marche" : "Moteur arrêté");
-    lines.emplace_back((status & 0x08) != 0 ? "Papillon au maxi ou mini / TPS max or min"
-                                            : "Papillon en position intermédiaire / TPS medium");
-    if ((status & 0x80) != 0) lines.emplace_back("Test Stepper en action");
+    const auto say = [&](int id, const char* french) { lines.push_back(text ? text(id, french) : french); };
+    if ((status & 0x01) != 0) say(3212, "Habilitation Stepper OK");
+    if ((status & 0x02) != 0) {
+        say(3213, "Moteur en marche");
+    } else {
+        say(3214, "Moteur arrêté");
+    }
+    if ((status & 0x08) != 0) {
+        say(3215, "Papillon au maxi ou mini / TPS max or min");
+    } else {
+        say(3216, "Papillon en position intermédiaire / TPS medium");
+    }
+    if ((status & 0x80) != 0) say(3217, "Test Stepper en action");
     return lines;
 }
 

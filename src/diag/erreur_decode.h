@@ -35,7 +35,7 @@ std::vector<std::string> gestion_erreur1516(int row, std::uint8_t fault, std::ui
                                             const ecu::ResourceText& text = {});
 
 // The engine status lines in table order.
-std::vector<std::string> statusLines(std::uint8_t status);
+std::vector<std::string> statusLines(std::uint8_t status, const ecu::ResourceText& text = {});
 // rdef(3): upper-case hex without leading zero, "00" for zero.
 std::string statusValueText(std::uint8_t status);
 

@@ -44,12 +44,13 @@ void FrmErreur::Form_Load() {
     for (int r = 0; r < kErreurRows; ++r) {
         view_.setText(indexed("ldef", r), text(319 + r, erreurRowTitle(r)));
     }
-    view_.setText("frpresent", "Erreur(s) présente(s) / Failure(s) now");
-    view_.setText("frmem", "Erreur(s) mémorisée(s) / Failure(s) in RAM");
-    view_.setText("cderreur", "Lecture / Read");
-    view_.setText("cdarret", "Fermer / Close");
-    view_.setText("frcde", "Commandes");
-    view_.setText("frdialogue", "Dialogue");
+    view_.setText("frmerreur", text(3200, "Défauts et tests"));
+    view_.setText("frpresent", text(3201, "Erreur(s) présente(s) / Failure(s) now"));
+    view_.setText("frmem", text(3202, "Erreur(s) mémorisée(s) / Failure(s) in RAM"));
+    view_.setText("cderreur", text(3203, "Lecture / Read"));
+    view_.setText("cdarret", text(3204, "Fermer / Close"));
+    view_.setText("frcde", text(3205, "Commandes"));
+    view_.setText("frdialogue", text(3206, "Dialogue"));
     for (int b = 0; b < kDiagButtons; ++b) {
         view_.setText(indexed("cddiag", b), text(diagButtonTextId(b), diagButtonCaption(b)));
     }
@@ -63,7 +64,7 @@ FaultReading FrmErreur::cderreur_Click() {
             view_.setText(indexed("ldef", r), " ");
         }
         view_.setText("rdef0", text(326, "Attente de l'arrêt des mesures"));
-        view_.setText("rdef1", "Recliquer sur Lecture / Try again");
+        view_.setText("rdef1", text(3207, "Recliquer sur Lecture / Try again"));
         return reading;
     }
     if (main_.keepAlive) main_.keepAlive(false);
@@ -74,11 +75,11 @@ FaultReading FrmErreur::cderreur_Click() {
     for (int r = 0; r < kErreurRows; ++r) {
         if (r == kStatusRow) continue;
         if (r == 0) {
-            reading.lines.emplace_back("Défauts Présents :");
+            reading.lines.push_back(text(3209, "Défauts Présents :"));
             line_.trace("");
             line_.trace("Défauts Présents :");
         } else if (r == 4) {
-            reading.lines.emplace_back("Défauts RAM :");
+            reading.lines.push_back(text(3210, "Défauts RAM :"));
             line_.trace("");
             line_.trace("Défauts en RAM :");
         }
@@ -101,11 +102,13 @@ FaultReading FrmErreur::cderreur_Click() {
     }
 
     reading.lines.emplace_back("");
-    reading.lines.emplace_back("Statuts");
+    reading.lines.push_back(text(3211, "Statuts"));
     const std::uint8_t status = proto::HexToByte(line_.send("13", "48", kRowTimeout));
     reading.rdef[kStatusRow] = statusValueText(status);
     view_.setText(indexed("rdef", kStatusRow), reading.rdef[kStatusRow]);
-    for (auto& l : statusLines(status)) reading.lines.push_back(std::move(l));
+    for (auto& l : statusLines(status, [this](int id, const std::string& fr) { return text(id, fr); })) {
+        reading.lines.push_back(std::move(l));
+    }
     view_.setText("Text1", joinLines(reading.lines));
 
     view_.setValue("MousePointer", kPointerDefault);
@@ -185,7 +188,7 @@ TestRun FrmErreur::cddiag_Click(int button) {
     setProgress("lrecu", 0, text(331, "Prêt"));
     view_.beep();
     const std::string command = diagCommand(model_, button);
-    view_.setText("frdialogue", diagCommandName(button));
+    view_.setText("frdialogue", text(3218 + button, diagCommandName(button)));
 
     line_.wait(0.2);
     view_.beep();
@@ -197,7 +200,7 @@ TestRun FrmErreur::cddiag_Click(int button) {
     // The memory clearing answers with its end byte; a test ends later.
     run.endOfTest = button == 0 ? answer : line_.send("", kTestPassed, kEndOfTestTimeout);
 
-    setProgress("lrecu", 2, "Test terminé");
+    setProgress("lrecu", 2, text(3208, "Test terminé"));
     if (run.endOfTest == kTestFailed) {
         run.outcome = TestOutcome::Failed;
         showMessage(

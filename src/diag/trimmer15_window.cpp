@@ -7,13 +7,6 @@
 
 namespace dravio::diag {
 
-namespace {
-
-constexpr const char* kStop = "Stop";
-constexpr const char* kMesures = "Mesures";
-
-}  // namespace
-
 FrmTrimmer15::FrmTrimmer15(base::ViewState& view, base::ViewState& frmparam, OneByteModel model, OneByteHooks hooks,
                            MainWindowHooks main, ecu::CycleGate gate)
     : view_(view), frmparam_(frmparam), model_(model), line_(std::move(hooks)), main_(std::move(main)), gate_(gate) {}
@@ -24,14 +17,19 @@ void FrmTrimmer15::Form_Load() {
     for (const char* c : {"cddiag", "cdparametre", "cdintialisation", "MnInit", "mnIdentification"}) {
         frmparam_.setEnabled(c, false);
     }
-    view_.setText("frmTrimmer15", "Test Trimmer 15M");
-    view_.setText("cdMesures", kMesures);
-    view_.setText("frExec", "Change Trimmer");
-    view_.setText("cdSave", "Save");
-    view_.setText("frTrimPlus", "Trim");
-    view_.setText("cdTrim0", "Trim - 1");
-    view_.setText("cdTrim1", "Trim + 1");
-    view_.setText("cdFin", "Abord - Exit");
+    view_.setText("frmTrimmer15", line_.text(3240, "Test Trimmer 15M"));
+    view_.setText("cdMesures", line_.text(3241, "Mesures"));
+    view_.setText("frExec", line_.text(3243, "Change Trimmer"));
+    view_.setText("cdAA", line_.text(3244, "Init Trimmer"));
+    view_.setText("cdSave", line_.text(3245, "Save"));
+    view_.setText("frTrimPlus", line_.text(3246, "Trim"));
+    view_.setText("cdTrim0", line_.text(3247, "Trim - 1"));
+    view_.setText("cdTrim1", line_.text(3248, "Trim + 1"));
+    view_.setText("cdFin", line_.text(3249, "Abord - Exit"));
+    view_.setText("lRPM", line_.text(3255, "Régime"));
+    view_.setText("lTPS", line_.text(3256, "Papillon"));
+    view_.setText("lVolt", line_.text(3257, "Batterie"));
+    view_.setText("lTrim", line_.text(3258, "Trimmer"));
     view_.setEnabled("frExec", true);
     view_.setEnabled("frTrimPlus", false);
     view_.setVisible("Text1", false);
@@ -75,15 +73,19 @@ void FrmTrimmer15::Cycle15M() {
 void FrmTrimmer15::cdMesures_Click() {
     gate_.StopMesures = true;
     frmparam_.setEnabled("cdparametre", false);
-    if (view_.text("cdMesures") == kStop) {
-        view_.setText("cdMesures", kMesures);
+    // The caption tells which way the button goes ("Stop" while the loop runs).
+    if (stopShown_) {
+        stopShown_ = false;
+        view_.setText("cdMesures", line_.text(3241, "Mesures"));
         view_.setEnabled("frExec", true);
-        view_.setText("lbTrimStaut", "Stop motor OFF to Change Trimmer");
+        view_.setText("lbTrimStaut", line_.text(3250, "Stop motor OFF to Change Trimmer"));
     } else if (gate_.MesuresArretees) {
-        view_.setText("cdMesures", kStop);
+        stopShown_ = true;
+        view_.setText("cdMesures", line_.text(3242, "Stop"));
         view_.setEnabled("frExec", false);
         gate_.StopMesures = false;
-        view_.setText("lbTrimStaut", "It's not possible to Change Trimmer when Mesures are in action");
+        view_.setText("lbTrimStaut",
+                      line_.text(3251, "It's not possible to Change Trimmer when Mesures are in action"));
         Cycle15M();
     }
 }
@@ -119,14 +121,14 @@ TrimStart FrmTrimmer15::cdAA_Click() {
     line_.wait(1.0);
     const std::string adjust = line_.send(kEnterTrimmerAdjust, kEnterTrimmerAdjust, 5000);
     if (adjust != kEnterTrimmerAdjust) {
-        view_.showMessage({"Failed", std::string(kTitleCaution)});
+        view_.showMessage({line_.text(3253, "Failed"), std::string(kTitleCaution)});
         return TrimStart::Failed;
     }
     // The rider starts the engine now; the steps are taken while it runs.
-    view_.showMessage({"Motor ON now and click OK", std::string(kTitleCaution)});
+    view_.showMessage({line_.text(3252, "Motor ON now and click OK"), std::string(kTitleCaution)});
     view_.setEnabled("frTrimPlus", true);
     view_.setBackColour("shStatut", kGreen);
-    view_.setText("lbTrimStaut", "ECU Ready if Motor ON");
+    view_.setText("lbTrimStaut", line_.text(3254, "ECU Ready if Motor ON"));
     addLog("Trimmer OK");
     return TrimStart::Ready;
 }

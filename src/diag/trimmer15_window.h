@@ -84,6 +84,7 @@ private:
     int trimmer_ = 0;
     int lastHigh_ = 0;
     float regime_ = 0;
+    bool stopShown_ = false;
     std::array<bool, 2> saveEchoed_{};
     std::vector<std::string> log_;
 };

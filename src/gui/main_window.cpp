@@ -186,8 +186,8 @@ void MainWindow::build(const MainWindowModel& model) {
     const std::pair<const char*, void (MainWindow::*)()> clicks[] = {
         {"cdintialisation", &MainWindow::initRequested},  {"CdReInit", &MainWindow::reinitRequested},
         {"cdparametre", &MainWindow::parametreRequested}, {"cdTrimmer", &MainWindow::trimmerReset},
-        {"cddiag", &MainWindow::diagRequested},           {"CdMemorise", &MainWindow::trimmerStore},
-        {"cdMoteurPP", &MainWindow::stepperTest},
+        {"CdMemorise", &MainWindow::trimmerStore},        {"cdMoteurPP", &MainWindow::stepperTest},
+        {"cddiag", &MainWindow::diagRequested},           {"cdTrimer15", &MainWindow::trimmer15Requested},
     };
     for (const auto& [name, signal] : clicks) {
         connect(findChild<QPushButton*>(name), &QPushButton::clicked, this, signal);
@@ -266,7 +266,7 @@ void MainWindow::buildMenus(const MainWindowModel& model) {
     acquisition->addMenu(trimmer);
     connect(addEntry(*trimmer, model, "mnPlus"), &QAction::triggered, this, [this] { emit trimmerStep(+1); });
     connect(addEntry(*trimmer, model, "mnMoinsUn"), &QAction::triggered, this, [this] { emit trimmerStep(-1); });
-    addEntry(*acquisition, model, "mnTrim15M");
+    connect(addEntry(*acquisition, model, "mnTrim15M"), &QAction::triggered, this, &MainWindow::trimmer15Requested);
 
     // Menus without entries act on a click of their title.
     for (const char* name : {"mnIdentification", "mnConvert", "mnStatuts"}) {

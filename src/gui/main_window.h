@@ -62,7 +62,8 @@ signals:
     void mapRequested();
     void statusRequested();
     void identificationRequested();
-    void diagRequested();
+    void diagRequested();       // cddiag, mndiag (F4)
+    void trimmer15Requested();  // cdTrimer15 (F8), mnTrim15M
     void trafficRequested();
     void traceRequested();
     void responderRequested();

@@ -1,5 +1,8 @@
 #include "gui/screenshot_tour.h"
 
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
 #include <QDir>
 #include <QPixmap>
 #include <QCheckBox>
@@ -13,6 +16,8 @@
 
 #include "gui/afr_window.h"
 #include "gui/application.h"
+#include "gui/erreur_window.h"
+#include "gui/trimmer15_window.h"
 #include "gui/dtc59_window.h"
 #include "gui/identification_window.h"
 #include "gui/interface_window.h"
@@ -21,6 +26,7 @@
 #include "gui/graph_window.h"
 #include "gui/map_window.h"
 #include "gui/responder_window.h"
+#include "gui/onebyte_controller.h"
 #include "gui/session_controller.h"
 #include "gui/status_window.h"
 #include "gui/traffic_window.h"
@@ -54,6 +60,8 @@ ScreenshotTour::ScreenshotTour(Application& app, QString folder, Kind kind, QObj
         measuringTour();
     } else if (kind == Kind::Diagnostics) {
         diagnosticsTour();
+    } else if (kind == Kind::OneByte) {
+        oneByteTour();
     } else {
         startTour();
     }
@@ -193,6 +201,73 @@ void ScreenshotTour::diagnosticsTour() {
         });
         poll->start(100);
     });
+}
+
+void ScreenshotTour::oneByteTour() {
+    connect(&app_, &Application::interfaceWindowShown, this, [this] {
+        QTimer::singleShot(kSettleMs, this, [this] {
+            if (auto* window = app_.interfaceWindow()) {
+                if (auto* ok = window->findChild<QPushButton*>("cdOK")) ok->click();
+            }
+        });
+    });
+    connect(&app_, &Application::mainWindowReady, this, [this] {
+        auto* main = app_.mainWindow();
+        auto* session = app_.session();
+        if (main == nullptr || session == nullptr) return;
+        if (auto* init = main->findChild<QPushButton*>("cdintialisation")) init->click();
+        auto* oneByte = session->oneByte();
+        connect(oneByte, &OneByteController::erreurShown, this, [this, oneByte] {
+            auto* erreur = oneByte->erreurWindow();
+            if (auto* read = erreur->findChild<QPushButton*>("cderreur")) read->click();
+            QTimer::singleShot(kMeasureMs / 2, this, [this, erreur] {
+                if (auto* pump = erreur->findChild<QPushButton*>("cddiag2")) pump->click();
+            });
+        });
+        connect(oneByte, &OneByteController::trimmerShown, this, [this, oneByte] {
+            if (auto* mesures = oneByte->trimmerWindow()->findChild<QPushButton*>("cdMesures")) mesures->click();
+            QTimer::singleShot(kMeasureMs / 2, this, [this] { grabOneByte(); });
+        });
+        // Once the link is up the fault window opens; once it has closed, the trimmer window.
+        auto* poll = new QTimer(this);
+        connect(poll, &QTimer::timeout, this, [this, poll, main, oneByte] {
+            // The key-on boxes of the start: the rider says OK.
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                if (auto* ok = box->button(QMessageBox::Ok)) {
+                    ok->click();
+                } else {
+                    box->accept();
+                }
+                return;
+            }
+            auto* diag = main->findChild<QPushButton*>("cddiag");
+            auto* erreur = oneByte->erreurWindow();
+            if (erreur != nullptr) {
+                auto* confirmed = erreur->findChild<QLabel*>("lrecu3");
+                if (confirmed == nullptr || confirmed->text().trimmed().isEmpty()) return;
+                grab(*erreur, "erreur.png");
+                erreur->close();
+                return;
+            }
+            if (diag == nullptr || !diag->isEnabled()) return;
+            if (!property("erreurDone").toBool()) {
+                setProperty("erreurDone", true);
+                diag->click();
+                return;
+            }
+            poll->stop();
+            if (auto* trimmer = main->findChild<QPushButton*>("cdTrimer15")) trimmer->click();
+        });
+        poll->start(200);
+    });
+}
+
+void ScreenshotTour::grabOneByte() {
+    if (auto* w = app_.session()->oneByte()->trimmerWindow()) {
+        grab(*w, "trimmer15.png");
+        w->close();
+    }
+    app_.quit();
 }
 
 void ScreenshotTour::grab(QWidget& window, const QString& name) {

@@ -6,7 +6,8 @@
 // diagnostics tour (a 59M/5AM): initialise, then the identification window and the
 // fault and test window running a test, each saved with the language's name
 // ("identification-English.png"), then quit. The convert tour: the conversion and
-// replay windows.
+// replay windows. The one-byte tour (a 15M in demonstration mode): the fault window
+// after a reading and a test, then the 15M trimmer window measuring.
 #pragma once
 
 #include <QObject>
@@ -19,7 +20,7 @@ class Application;
 class ScreenshotTour : public QObject {
     Q_OBJECT
 public:
-    enum class Kind { Start, Measuring, Diagnostics, Convert };
+    enum class Kind { Start, Measuring, Diagnostics, OneByte, Convert };
 
     // Saves the tour's PNGs into `folder`.
     ScreenshotTour(Application& app, QString folder, Kind kind = Kind::Start, QObject* parent = nullptr);
@@ -33,6 +34,10 @@ private:
     // The conversion window with a file's titles read, then the replay window
     // playing that file into the graph (screenshot_convert_tour.cpp).
     void convertTour();
+    // A 15M in demonstration mode: the fault window after a reading and a test, then
+    // the 15M trimmer window measuring.
+    void oneByteTour();
+    void grabOneByte();
 
     Application& app_;
     QString folder_;

@@ -152,6 +152,9 @@ session::SessionOutputs SessionController::outputs(base::EventLoop& loop) {
 
 void SessionController::open(MainWindow& window, session::SessionSetup setup) {
     window_ = &window;
+    oneByte_ = new OneByteController(linkThread_, ini_, window, [this] {
+        if (graph_) graph_->close();
+    }, this);
     connectWindow(window);
     // The procedures report whole control states: they must start from what the window shows.
     for (auto& [name, state] : setup.controls) {
@@ -163,6 +166,7 @@ void SessionController::open(MainWindow& window, session::SessionSetup setup) {
 void SessionController::rebuild(session::SessionSetup setup, bool linkDown) {
     captions_ = setup.catalog;
     if (afr_) applyCaptions(*afr_, captions_);
+    if (oneByte_) oneByte_->closeAll();
     auto shared = std::make_shared<session::SessionSetup>(std::move(setup));
     linkThread_.post([this, shared, linkDown](LinkHost& context) {
         auto build = [this, &context, shared, linkDown] {
@@ -259,13 +263,28 @@ void SessionController::render() {
 
 void SessionController::applyMain(const std::map<std::string, base::ControlState>& changes) {
     model_.apply(changes);
-    // Windows not part of this program yet: their commands stay disabled, so that no
-    // control is live without doing what it says.
-    for (const char* name : {"cdTrimer15", "mnTrim15M"}) model_.control(name).enabled = false;
-    // The fault and test window exists for the KWP2000 and OBD-II models only.
-    const bool diag = proto::isKwp(proto::modelOrDefault(settings_.TypeECU)) && model_.control("cddiag").enabled;
-    model_.control("cddiag").enabled = diag;
-    model_.control("mndiag").enabled = diag;
+    // Each family has its diagnostic windows; a model without one keeps them disabled,
+    // so that no control is live without doing what it says.
+    const auto ecu = proto::modelFromIndex(settings_.TypeECU);
+    if (opensErreurWindow(ecu)) {
+        model_.control("mndiag").enabled = model_.control("cddiag").enabled;
+    } else if (ecu && proto::isKwp(*ecu)) {
+        // The fault and test window of the KWP2000 and OBD-II models.
+        model_.control("mndiag").enabled = model_.control("cddiag").enabled;
+    } else {
+        for (const char* name : {"cddiag", "mndiag"}) model_.control(name).enabled = false;
+    }
+    if (opensTrimmer15Window(ecu)) {
+        // Both windows need the free line; opening either takes cddiag until it closes.
+        model_.control("cdTrimer15").enabled = model_.control("cddiag").enabled;
+        model_.control("mnTrim15M").enabled = model_.control("cddiag").enabled;
+    } else {
+        for (const char* name : {"cdTrimer15", "mnTrim15M"}) model_.control(name).enabled = false;
+    }
+    model_.control("mnTrim15M").visible = opensTrimmer15Window(ecu);
+    if (const auto main = changes.find("frmparam"); main != changes.end() && main->second.enabled && window_) {
+        setMainCommandsEnabled(*window_, *main->second.enabled);
+    }
     render();
     if (afr_) {
         if (const auto it = changes.find("cdAFR"); it != changes.end()) afr_->apply({*it});
@@ -357,7 +376,16 @@ void SessionController::connectWindow(MainWindow& window) {
     connect(&window, &MainWindow::mapRequested, this, &SessionController::showMap);
     connect(&window, &MainWindow::statusRequested, this, &SessionController::showStatus);
     connect(&window, &MainWindow::identificationRequested, this, &SessionController::showIdentification);
-    connect(&window, &MainWindow::diagRequested, this, &SessionController::showDiagnostic);
+    connect(&window, &MainWindow::diagRequested, this, [this] {
+        if (opensErreurWindow(proto::modelFromIndex(settings_.TypeECU))) {
+            oneByte_->showErreur();
+        } else {
+            showDiagnostic();
+        }
+    });
+    connect(&window, &MainWindow::trimmer15Requested, this, [this] {
+        if (opensTrimmer15Window(proto::modelFromIndex(settings_.TypeECU))) oneByte_->showTrimmer();
+    });
     connect(&window, &MainWindow::trafficRequested, this, &SessionController::showTraffic);
     connect(&window, &MainWindow::responderRequested, this, &SessionController::showResponder);
 }

@@ -18,6 +18,7 @@
 #include "gui/dialog_presenter.h"
 #include "gui/link_thread.h"
 #include "gui/main_window_model.h"
+#include "gui/onebyte_controller.h"
 #include "session/session.h"
 #include "support/ini_file.h"
 #include "support/settings.h"
@@ -81,6 +82,7 @@ public:
     TrafficWindow* trafficWindow() const;
     ResponderWindow* responderWindow() const;
     AfrWindow* afrWindow() const;
+    OneByteController* oneByte() const { return oneByte_.data(); }
 
 signals:
     // The main window's model took the procedures' changes (tests wait on it).
@@ -119,6 +121,7 @@ private:
     QPointer<AfrWindow> afr_;
     support::Catalog captions_;
     QPointer<IdentificationWindow> identification_;
+    QPointer<OneByteController> oneByte_;
     diag::IdentificationLines shownIdentification_{};
     QPointer<Dtc59Window> dtc59_;
     const support::Catalog* catalog_ = nullptr;

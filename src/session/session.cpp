@@ -174,6 +174,23 @@ Session::Session(base::EventLoop& loop, link::Link& link, Devices& devices, Sess
         for (auto& then : pending) then();
     });
 
+    oneByte_ = std::make_unique<OneByteWindows>(OneByteContext{
+        loop_, link_, ecu::CycleGate{cycle_->StopMesures, cycle_->MesuresArretees, cycle_->LiaisonLibre}, view_,
+        [this](int id, const std::string& french) { return text(id, french); },
+        // Not ask(): these boxes share the key-on box's title but never mean the key.
+        [this](const base::MessageBox& box) {
+            flush();
+            if (aborted_) return base::MessageAnswer::Cancel;
+            return outputs_.ask ? outputs_.ask(box) : base::MessageAnswer::Ok;
+        },
+        [this] { view_.beep(); },
+        [this](const std::function<void()>& work) {
+            if (aborted_) return;
+            Running running(*this);
+            work();
+            flush();
+        }});
+
     view_.setAsker([this](const base::MessageBox& box) { return ask(box); });
     view_.setOnBeep([this] {
         if (outputs_.beep) outputs_.beep();

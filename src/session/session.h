@@ -36,6 +36,7 @@
 #include "session/devices.h"
 #include "session/lambda_devices.h"
 #include "session/recorder.h"
+#include "session/onebyte_windows.h"
 #include "support/catalog.h"
 
 namespace dravio::session {
@@ -162,6 +163,8 @@ public:
     // The present and stored faults of an MM16, MM15 or 15RC (frmerreur's reading);
     // none for other models.
     std::optional<diag::FaultReading> readOneByteFaults();
+    // frmerreur and frmTrimmer15 of the one-byte models.
+    OneByteWindows& oneByte() { return *oneByte_; }
     // Why the link is down, in one line.
     std::string failure() const;
 
@@ -242,6 +245,7 @@ private:
     int depth_ = 0;
     struct Diag59;
     std::shared_ptr<Diag59> diag59_;
+    std::unique_ptr<OneByteWindows> oneByte_;
 };
 
 }  // namespace dravio::session

@@ -35,7 +35,7 @@ TEST(CliDiag59, ProceduresPrintTheWindowsTextsAndSayWhetherTheEcuAccepted) {
         {"--interface sim:59m tps-reset --yes", "Reset TPS Error: Le moteur doit être arrêté", 1},
         {"--interface sim:59m service-reset", "the service reset is for the 5AM only\n", 1},
         {"--interface sim:5am service-reset", "Wait 7sec\n", 0},
-        {"--interface sim:mm16 test rev-counter", "is not available yet", 2},
+        {"--interface sim:mm16 immobiliser", "is not available yet", 2},
         {"--interface demo --ecu 4 test horn", "unknown test 'horn'", 2},
     };
     for (const auto& c : cases) {

@@ -160,6 +160,40 @@ TEST(CliLink, IdentifyAndFaultCodesAsTheWindowsShowThem) {
     EXPECT_EQ(cli("--interface sim:p8 dtc").status, 2);
 }
 
+TEST(CliLink, OneByteTestsAndTheTrimmerChange) {
+    const struct {
+        std::string args;
+        int status;
+        std::string tail;  // how the output ends
+    } cases[] = {
+        {"--interface demo --ecu mm15 test pump --yes", 0,
+         "Test Pompe (30s): Terminé\nMode Diag | Prêt\nCommande lancée | Test en cours\nTest OK | Test terminé\n"
+         "Fin du mode diag | Confirmé\noutcome: passed (FF)\n"},
+        // The simulated engine runs: the ECU is not put in its diagnostic mode.
+        {"--interface sim:mm16 test coil2 --yes", 1, "! Le moteur doit être arrété\noutcome: engine-running\n"},
+        {"--interface demo --ecu mm15 trim15 --read --yes", 0, "Regime 360 | Papillon 1.5 | Tension 5.0 | Trimmer 1\n"},
+        {"--interface demo --ecu 15rc trim15 --set -111 --yes", 0,
+         "start: ready\nbefore: -113\nreached: -111\nsaved: yes\nsave echoed: yes, yes\nread back: -113\n"},
+        {"--interface demo --ecu mm15 --language English test injector1 --json --yes", 0,
+         R"("lenvoie":["Diagnostic mode","Command sent","Test OK","End of diagnostic mode"],)"},
+    };
+    for (const auto& c : cases) {
+        const auto run = cli(c.args);
+        EXPECT_EQ(run.status, c.status) << c.args;
+        ASSERT_GE(run.out.size(), c.tail.size()) << run.out;
+        if (c.tail.front() == '"') {
+            EXPECT_NE(run.out.find(c.tail), std::string::npos) << run.out;
+        } else {
+            EXPECT_EQ(run.out.substr(run.out.size() - c.tail.size()), c.tail) << c.args;
+        }
+    }
+    for (const char* bad : {"--interface demo --ecu mm15 test horn", "--interface demo --ecu p8 test pump",
+                            "--interface demo --ecu mm16 trim15 --read", "--interface demo --ecu mm15 trim15 --set 127",
+                            "--interface demo --ecu mm15 trim15"}) {
+        EXPECT_EQ(cli(bad).status, 2) << bad;
+    }
+}
+
 TEST(CliLink, ThroughTheBenchResponderOnAPseudoTerminal) {
     testing::ResponderProcess kwp({"--model", "59m"});
     ASSERT_EQ(kwp.path().rfind("/dev/", 0), 0U);

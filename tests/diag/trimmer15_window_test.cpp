@@ -80,6 +80,32 @@ TEST_F(Trimmer15Test, ChangeStepsAndStoresWithTheEngineRunning) {
     EXPECT_TRUE(frmparam.enabled("cddiag"));
 }
 
+TEST_F(Trimmer15Test, UnacknowledgedStoreIsReportedAndTheWindowCarriesOn) {
+    const struct {
+        std::vector<int> dropped;  // answers of the ECU lost on the line, counted from 0
+        const char* change;
+    } cases[] = {
+        // The first 0xFF's echo is lost: the value is stored all the same.
+        {{7}, "saved: yes\nsave echoed: no, yes\nread back: 1\n"},
+        // Both echoes lost, and the read-back too.
+        {{7, 8, 9}, "saved: yes\nsave echoed: no, no\nread back: -128\n"},
+    };
+    for (const auto& c : cases) {
+        plug(sim::OneByteVariant::MM15);
+        engine.setTrimmer(-2);
+        for (int i : c.dropped) faults.dropByteAt(i);
+        view = base::ViewState();
+        const auto start = clock.now();
+        const Trim15Change change = window().setTrimmer(1);
+        const std::string text = trim15ChangeToText(change);
+        EXPECT_EQ(text.substr(text.find("saved:")), c.change);
+        EXPECT_EQ(written(), "0F13AA8D7F8081FFFF0F");
+        // Each lost echo costs its 2 s time-out, nothing more.
+        EXPECT_LT(clock.now() - start, 1s + 2s * c.dropped.size() + 3s);
+        EXPECT_EQ(view["shStatut"].backColour, kYellow);
+    }
+}
+
 TEST_F(Trimmer15Test, RefusalsAndFailures) {
     const struct {
         sim::OneByteVariant variant;

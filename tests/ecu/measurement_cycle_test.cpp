@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "link/line_bench.h"
 #include "scripted_ecu.h"
 #include "sim/kline_device.h"
@@ -99,8 +101,45 @@ TEST_F(CycleTest, ValuesFollowTheSimulated59mAndThreeFailuresInARowStopTheCycle)
     EXPECT_TRUE(cycle->MesuresArretees);
     EXPECT_EQ(view.beeps(), 2);
     EXPECT_EQ(traceWith("Raté: "), (std::vector<std::string>{"Raté: 1", "Raté: 2"}));
+    // Nothing read in the failed cycles: no value stays on screen as if it were live.
+    for (const char* label : {"Rmp", "Potar", "Injection", "Air", "Eau", "Tension"}) EXPECT_EQ(view.text(label), "--");
     EXPECT_FALSE(link.DialogueActif());
     EXPECT_TRUE(link.Timer_present().enabled());
+}
+
+TEST_F(CycleTest, TheBarGraphShowsTheThrottleUnlessTheStepperTestOwnsIt) {
+    for (const bool stepperBusy : {false, true}) {
+        records.clear();
+        link.ModeDemo = true;
+        link.TypeECU = proto::Model::M59;
+        CycleHooks hooks;
+        hooks.stepperBusy = [stepperBusy] { return stepperBusy; };
+        hooks.onRecord = [this](const CycleRecord& r) {
+            records.push_back(r);
+            if (records.size() >= 2) cycle->StopMesures = true;
+        };
+        cycle = std::make_unique<MeasurementCycle>(link, view, settings, hooks);
+        view.setValue("ProgressBar1", 77);  // the stepper test's progress
+        cycle->cdparametre_Click();
+        const int shown = view["ProgressBar1"].value.value_or(-1);
+        if (stepperBusy) {
+            EXPECT_EQ(shown, 77);
+        } else {
+            EXPECT_EQ(shown, static_cast<int>(std::lround(records.back().Papillon)));
+        }
+    }
+}
+
+TEST_F(CycleTest, TheIdleGraphsFastModeShowsDashesForWhatItDoesNotRead) {
+    link.ModeDemo = true;
+    link.TypeECU = proto::Model::M59;
+    cycle->fastMode = [] { return true; };
+    stopAfter = 2;
+    cycle->cdparametre_Click();
+    EXPECT_NE(view.text("Rmp"), "--");
+    for (const char* label : {"Potar", "Injection", "Avance", "Pression", "Air", "Eau", "Tension"}) {
+        EXPECT_EQ(view.text(label), "--") << label;
+    }
 }
 
 TEST_F(CycleTest, Model4AsksTheLambdaWordOnlyWhileItsChannelIsOn) {

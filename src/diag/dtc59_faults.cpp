@@ -72,7 +72,7 @@ void Dtc59Faults::Form_Load() {
     DefautCourant_ = 0;
     ListeDefauts_.clear();
     status_.reset();
-    view_.setText("LabelNbErr", "Pas d'erreur mémorisée");
+    view_.setText("LabelNbErr", GetResourceString(3018, "Pas d'erreur mémorisée"));
     view_.setText("LabelTextError", "");
     view_.setText("LabelNbCycle", "");
     view_.setText("FrameCause", GetResourceString(573, "Cause"));

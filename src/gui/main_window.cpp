@@ -162,6 +162,7 @@ void MainWindow::build(const MainWindowModel& model) {
     lpresent->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     auto* lmemo = valueLabel(central, "lmemo");
     lmemo->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    for (auto* line : {lpresent, lmemo}) line->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     grid->addWidget(lpresent, 2, 1, 1, 2);
     grid->addWidget(lmemo, 3, 1, 1, 2);
     auto* progress = new CtlBarGraph(central);
@@ -177,9 +178,13 @@ void MainWindow::build(const MainWindowModel& model) {
         panel->setObjectName(QString("lbPanel%1").arg(i));
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         panel->setMinimumWidth(100);
+        // A status bar stays one line high whatever the window's height.
+        panel->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
         panels->addWidget(panel, i == 5 ? 2 : 1);
     }
     grid->addLayout(panels, 5, 0, 1, 3);
+    // Extra height goes to the measurements, never to the lines below them.
+    grid->setRowStretch(1, 1);
 
     connect(findChild<QPushButton*>("cdquitter"), &QPushButton::clicked, this, &MainWindow::quitRequested);
     findChild<QPushButton*>("cdTrimer15")->setShortcut(QKeySequence(Qt::Key_F8));

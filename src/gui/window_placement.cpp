@@ -3,6 +3,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QVariant>
+#include <QEvent>
+#include <QTimer>
 #include <algorithm>
 
 namespace dravio::gui {
@@ -26,6 +28,33 @@ int pixelsOf(long long twips) {
 }
 }  // namespace
 
+namespace {
+// Moves a window's frame to its place once the window manager has framed it.
+class FrameCorrector final : public QObject {
+public:
+    FrameCorrector(QWidget& window, QPoint frame) : QObject(&window), window_(window), frame_(frame) {
+        window.installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == &window_ && event->type() == QEvent::Show) {
+            // The frame extents arrive shortly after the window is mapped.
+            QTimer::singleShot(kFrameDelayMs, this, [this] {
+                if (window_.pos() != frame_) window_.move(frame_);
+                deleteLater();
+            });
+            window_.removeEventFilter(this);
+        }
+        return false;
+    }
+
+private:
+    static constexpr int kFrameDelayMs = 150;
+    QWidget& window_;
+    QPoint frame_;
+};
+}  // namespace
+
 QRect visibleArea(QPoint near) {
     const QScreen* screen = QGuiApplication::screenAt(near);
     if (!screen) screen = QGuiApplication::primaryScreen();
@@ -46,8 +75,11 @@ void placeWindowAt(QWidget& window, QPoint framePosition, std::optional<QSize> s
     const QRect area = visibleArea(framePosition);
     const QRect placed = clampToScreen(QRect(framePosition, wanted), area);
     if (size) window.resize(placed.size());
-    // move() places the frame, as x() and y() read it back: positions round-trip.
     window.move(placed.topLeft());
+    // Before the window manager has framed it, move() may place the client area
+    // (X11), and the title bar would end up above the screen. Once framed, the frame
+    // goes where it was asked: x() and y() then read back what was stored.
+    if (window.isWindow()) new FrameCorrector(window, placed.topLeft());
 }
 
 void placeWindow(QWidget& window, const support::IniFile& ini, support::WindowId id) {

@@ -153,14 +153,14 @@ void LinkInitialisation::explainFailure(const std::string& answer, int mode) {
     ports::KLineCable* cable = link_.cable();
     std::string why;
     if (cable == nullptr || !cable->isOpen()) {
-        why = "Echec init : câble non ouvert";
+        why = text(2510, "Echec init : câble non ouvert");
         if (cable && !cable->lastError().empty()) why += " (" + cable->lastError() + ")";
     } else if (link_.lastReceived().empty()) {
-        why = "Echec init : aucun écho, vérifiez le câble et le branchement de la ligne K";
+        why = text(2511, "Echec init : aucun écho, vérifiez le câble et le branchement de la ligne K");
     } else if (answer.empty()) {
-        why = "Echec init : l'ECU ne répond pas au réveil (mode " + std::to_string(mode) + ")";
+        why = text(2512, "Echec init : l'ECU ne répond pas au réveil (mode ") + std::to_string(mode) + ")";
     } else {
-        why = "Echec init : réponse mal formée " + answer;
+        why = text(2513, "Echec init : réponse mal formée ") + answer;
     }
     link_.trace().EcritTrace(why, false);
 }

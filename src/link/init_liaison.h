@@ -48,6 +48,9 @@ public:
     // The StartCommunication request of the model and its answer length.
     void setStartCommunication(std::string request, std::int16_t length);
     void setTraceFiles(TraceFileNames names) { traceFiles_ = std::move(names); }
+    // The language's text of an id (the French text when it has none), for the
+    // reasons of a failed initialisation the trace gives.
+    void setTexts(std::function<std::string(int, const std::string&)> texts) { texts_ = std::move(texts); }
 
     // True when the ECU answered StartCommunication.
     bool InitLiaison();
@@ -67,6 +70,8 @@ public:
     int mode() const { return mode_; }
 
 private:
+    std::string text(int id, const std::string& french) const { return texts_ ? texts_(id, french) : french; }
+    std::function<std::string(int, const std::string&)> texts_;
     void wakeUp(int mode, int attempt);
     void explainFailure(const std::string& answer, int mode);
     void afterSuccess(int mode, int attempt);

@@ -89,6 +89,7 @@ Session::Session(base::EventLoop& loop, link::Link& link, Devices& devices, Sess
     // Models without a KWP2000 entry keep the wake-up's own StartCommunication.
     if (!startCom.empty()) kwp_->setStartCommunication(startCom, startComLength);
     kwp_->setTraceFiles(setup_.traceFiles);
+    kwp_->setTexts([this](int id, const std::string& french) { return text(id, french); });
     if (auto* elmPort = devices_.elmPort()) {
         elm_ = std::make_unique<link::Elm327Link>(link_, *elmPort, view_, channels_);
         elm_->install();

@@ -1,5 +1,6 @@
 #include "gui/screenshot_tour.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
@@ -54,6 +55,17 @@ constexpr int kMeasureMs = 6000;
 ScreenshotTour::ScreenshotTour(Application& app, QString folder, Kind kind, QObject* parent)
     : QObject(parent), app_(app), folder_(std::move(folder)) {
     QDir().mkpath(folder_);
+    // Nobody reads the demonstration's explanation here: the start tour saves it, every
+    // tour takes it.
+    auto* boxes = new QTimer(this);
+    connect(boxes, &QTimer::timeout, this, [this, boxes, kind] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr || !box->isVisible() || !box->text().contains("\n\n")) return;
+        boxes->stop();
+        if (kind == Kind::Start) grab(*box, "demonstration.png");
+        box->accept();
+    });
+    boxes->start(kSettleMs);
     if (kind == Kind::Convert) {
         convertTour();
     } else if (kind == Kind::Measuring) {
@@ -73,7 +85,23 @@ void ScreenshotTour::startTour() {
             auto* window = app_.interfaceWindow();
             if (window == nullptr) return;
             grab(*window, "interface.png");
-            if (auto* ok = window->findChild<QPushButton*>("cdOK")) ok->click();
+            const auto option = [window](int index) {
+                if (auto* button = window->findChild<QAbstractButton*>(QString("opType%1").arg(index))) button->click();
+            };
+            // The serial K-line cable, then the ELM327 with a Bluetooth device typed in.
+            option(5);
+            QTimer::singleShot(kSettleMs, this, [this, window, option] {
+                grab(*window, "interface-tty.png");
+                option(3);
+                QTimer::singleShot(kSettleMs, this, [this, window, option] {
+                    if (auto* port = window->findChild<QComboBox*>("cbport")) port->setEditText("/dev/rfcomm0");
+                    grab(*window, "interface-elm.png");
+                    option(0);
+                    QTimer::singleShot(kSettleMs, this, [window] {
+                        if (auto* ok = window->findChild<QPushButton*>("cdOK")) ok->click();
+                    });
+                });
+            });
         });
     });
     connect(&app_, &Application::mainWindowReady, this, [this] {

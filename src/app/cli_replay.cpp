@@ -8,14 +8,11 @@
 #include "base/number_pattern.h"
 #include "convert/recording.h"
 #include "convert/replay_player.h"
+#include "session/shown_values.h"
 
 namespace dravio::app {
 
 namespace {
-
-std::string number(const std::optional<double>& value, int decimals) {
-    return value ? base::fixedDecimals(*value, decimals) : std::string("--");
-}
 
 void printRow(std::ostream& out, const convert::Recording& recording, std::size_t index, bool json) {
     const convert::ReplayRow& row = recording.rows[index];
@@ -31,10 +28,11 @@ void printRow(std::ostream& out, const convert::Recording& recording, std::size_
         }
         out << "}\n";
     } else {
-        out << "RMP " << number(v.Regime, 0) << "  Gaz " << number(v.Papillon, 1) << "  Inj " << number(v.Injection, 2)
-            << "  Av " << number(v.AvanceVal, 1) << "  P " << number(v.PressionVal, 0) << "  Air "
-            << number(v.TempAir, 1) << "  Mot " << number(v.TempEau, 1) << "  Bat " << number(v.TensionVal, 1) << "  ("
-            << base::fixedDecimals(row.time, 3) << " s)\n";
+        // The texts the main window shows, as `live` prints them.
+        const auto shown = session::shownValues(v);
+        const char* names[] = {"RMP ", "  Gaz ", "  Inj ", "  Av ", "  P ", "  Air ", "  Mot ", "  Bat "};
+        for (std::size_t i = 0; i < shown.size(); ++i) out << names[i] << shown[i].second;
+        out << "  (" << base::fixedDecimals(row.time, 3) << " s)\n";
     }
     out << std::flush;
 }

@@ -5,30 +5,16 @@
 
 #include "base/number_pattern.h"
 #include "session/session.h"
+#include "session/shown_values.h"
 
 namespace dravio::session {
 
-namespace {
-constexpr const char* kNone = "--";
-}
-
 bool Session::replayRow(const convert::LiveValues& v) {
     if (measuring()) return false;
-    const auto shown = [this](const char* label, const std::optional<double>& value, auto format) {
-        view_.setText(label, value ? format(static_cast<float>(*value)) : std::string(kNone));
-    };
-    const float regime = static_cast<float>(v.Regime.value_or(0));
-    float rounded = std::floor(regime / 10.0F) * 10.0F;
-    if (rounded < 300) rounded = 0;
-    shown("Rmp", v.Regime, [rounded](float) { return base::groupedInteger(rounded, 1); });
-    shown("Potar", v.Papillon, [](float x) { return base::fixedDecimals(x, 1); });
+    for (const auto& [label, text] : shownValues(v)) view_.setText(label, text);
     if (v.Papillon) view_.setValue("ProgressBar1", static_cast<int>(std::lround(*v.Papillon)));
-    shown("Injection", v.Injection, [](float x) { return base::fixedDecimals(x, 2); });
-    shown("Avance", v.AvanceVal, [](float x) { return base::fixedDecimals(x, 1); });
-    shown("Pression", v.PressionVal, [](float x) { return base::plainInteger(x, 0); });
-    shown("Air", v.TempAir, [](float x) { return ecu::generalNumber(x); });
-    shown("Eau", v.TempEau, [](float x) { return ecu::generalNumber(x); });
-    shown("Tension", v.TensionVal, [](float x) { return base::fixedDecimals(x, 1); });
+    const float regime = static_cast<float>(v.Regime.value_or(0));
+    const float rounded = shownRegime(regime);
 
     if (!v.Regime) return true;
     const float throttle = static_cast<float>(v.Papillon.value_or(0));

@@ -64,5 +64,30 @@ TEST_F(CliRecordingTest, KilledRecordingIsConvertedAtTheNextStartKeepingEveryLin
     EXPECT_NE(next.out.find(".csv\n"), std::string::npos) << next.out;
 }
 
+// The "RMP ... Bat ..." part of the lines a command printed, in order.
+std::vector<std::string> shownLines(const std::string& out) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while ((start = out.find("RMP ", start)) != std::string::npos) {
+        const auto end = out.find("  (", start);
+        if (end == std::string::npos) break;
+        lines.push_back(out.substr(start, end - start));
+        start = end;
+    }
+    return lines;
+}
+
+TEST_F(CliRecordingTest, ARecordingOfLiveReplaysToTheSameShownValuesRowForRow) {
+    const auto live = testing::runProgram(environment + DRAVIO_CLI_PATH + " --interface sim live --count 4 --csv", 90);
+    ASSERT_EQ(live.status, 0) << live.out;
+    const auto csv = files(".csv");
+    ASSERT_EQ(csv.size(), 1u);
+    const auto replay = testing::runProgram(std::string(DRAVIO_CLI_PATH) + " replay '" + csv[0].string() + "'", 30);
+    ASSERT_EQ(replay.status, 0) << replay.out;
+    const auto shown = shownLines(live.out);
+    ASSERT_EQ(shown.size(), 4u) << live.out;
+    EXPECT_EQ(shownLines(replay.out), shown) << replay.out;
+}
+
 }  // namespace
 }  // namespace dravio

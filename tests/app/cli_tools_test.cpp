@@ -25,7 +25,7 @@ TEST(CliTools, ConvertReplayAndUpdateCommands) {
         {"convert --dif", 2, "needs at least one recording"},
         {"convert '" + (home / "none.csv").string() + "' -o '" + dif + ".2'", 1, "cannot read"},
         {"replay --json '" + kExample + "'", 0, "{\"row\":7,\"t\":1.275,\"Regime\":1380,\"Papillon\":2.2,"},
-        {"replay '" + kExample + "'", 0, "RMP 1840  Gaz 8.7  Inj 3.10"},
+        {"replay '" + kExample + "'", 0, "RMP 1 840  Gaz 8.7  Inj 3.10"},
         {"replay '" + (home / "none.csv").string() + "'", 1, "cannot read"},
         {"update --check --server http://127.0.0.1:1/", 0, "listes.ini"},
         {"update", 2, "--check or --install"},

@@ -145,6 +145,16 @@ TEST_F(RiderTest, NoCableIsExplainedBeforeTheDemonstrationAndTheTitleSaysSo) {
     quitAndWait();
 }
 
+TEST_F(RiderTest, TheTraceWindowComesBackFromItsMenuEntryOnceClosed) {
+    auto& main = startToMainWindow();
+    auto* trace = app->traceWindow();
+    trace->close();
+    ASSERT_FALSE(trace->isVisible());
+    main.action("mnTrace")->trigger();
+    EXPECT_TRUE(trace->isVisible());
+    quitAndWait();
+}
+
 TEST_F(RiderTest, EscapingTheInterfaceWindowEndsTheProgramInsteadOfGoingOn) {
     ASSERT_EQ(startApp(), Application::Start::Running);
     auto& window = interfaceWindowLoaded();

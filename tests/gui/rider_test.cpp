@@ -10,6 +10,7 @@
 
 #include "gui/options_window.h"
 #include "gui/session_controller.h"
+#include "gui/trace_window.h"
 #include "gui/traffic_window.h"
 #include "gui_fixture.h"
 #include "link/link.h"

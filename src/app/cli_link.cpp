@@ -30,6 +30,7 @@ CliLink::CliLink(const session::InterfaceChoice& choice, proto::Model model, Cli
     : options_(options) {
     base::RealClock::tightenTimerSlack();
     host_ = std::make_unique<session::LinkHost>(clock_, loop_, session::realDeviceFactory());
+    host_->raiseScheduling();
     if (options_.trace) {
         host_->trace.setOnLine([](std::string_view line) { std::cout << "trace  " << line << '\n' << std::flush; });
     }

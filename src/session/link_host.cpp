@@ -32,6 +32,7 @@ Session& LinkHost::startSession(SessionSetup setup, SessionOutputs outputs) {
         std::string error;
         openDevices(choice, setup.model, error);
     }
+    if (scheduling) trace.EcritTrace("Ordonnancement : " + scheduling->describe(), true);
     session = std::make_shared<Session>(loop, link, devices, std::move(setup), std::move(outputs));
     return *session;
 }

@@ -78,6 +78,8 @@ session::SessionOutputs CliLink::outputs() {
             std::cerr << std::flush;
         };
     }
+    // Said at once, not after the procedure that found out has ended.
+    out.deviceLost = [](const std::string& message) { std::cerr << "dravio-cli: " << message << '\n' << std::flush; };
     out.record = [this](const ecu::CycleRecord& record) {
         if (record_) record_(record);
     };

@@ -256,6 +256,17 @@ void InitProcedure::CdReInit_Click() {
     setShape1(kShape1Red);
 }
 
+void InitProcedure::linkDown() {
+    view_.setEnabled("cdparametre", false);
+    view_.setEnabled("cddiag", false);
+    view_.setEnabled("cdintialisation", true);
+    view_.setVisible("mntest", false);
+    setShape1(kShape1Red);
+    if (hooks_.externalLambda && hooks_.externalLambda()) view_.setEnabled("cdAFR", true);
+    view_.setText("lbPanel1", GetResourceString(136, "Init : OFF"));
+    link_.Timer_present().setEnabled(false);
+}
+
 void InitProcedure::Timer_present_Tick() {
     if (!proto::isKwp(link_.TypeECU)) return;
     if (link_.DialogueActif()) return;
@@ -268,14 +279,7 @@ void InitProcedure::Timer_present_Tick() {
         alive = true;
     }
     if (!alive) {
-        view_.setEnabled("cdparametre", false);
-        view_.setEnabled("cddiag", false);
-        view_.setEnabled("cdintialisation", true);
-        view_.setVisible("mntest", false);
-        setShape1(kShape1Red);
-        if (hooks_.externalLambda && hooks_.externalLambda()) view_.setEnabled("cdAFR", true);
-        view_.setText("lbPanel1", GetResourceString(136, "Init : OFF"));
-        link_.Timer_present().setEnabled(false);
+        linkDown();
         return;
     }
     view_.setEnabled("cdparametre", true);

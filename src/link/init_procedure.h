@@ -65,6 +65,8 @@ public:
     void CdReInit_Click();
     bool InitPhases();
     void Timer_present_Tick();
+    // The link goes down as when the keep-alive gets no answer: red, initialisation offered.
+    void linkDown();
 
     // 1 when the one-byte power-on code in `answer` has a right checksum; may cut
     // `answer` to start at the code.

@@ -20,6 +20,7 @@ bool LinkHost::openDevices(const InterfaceChoice& choice, proto::Model model, st
     devices.close();
     error.clear();
     devices = Devices::open(choice, model, clock, *factory, error, options);
+    link.clearDeviceLost();
     link.ModeDemo = choice.kind == InterfaceKind::Demo;
     return error.empty();
 }

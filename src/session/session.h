@@ -72,6 +72,8 @@ struct SessionOutputs {
     std::function<void(const display::GraphSettings&, display::SettingsWrite)> graphSettingsChanged;
     // Every finished measurement cycle.
     std::function<void(const ecu::CycleRecord&)> record;
+    // The device went away, with the text to show; without it the session shows a message box.
+    std::function<void(const std::string&)> deviceLost;
 };
 
 // The simulated rider's question: the box that asks to turn the key.
@@ -141,6 +143,8 @@ public:
     std::optional<diag::FaultReading> readOneByteFaults();
     // Why the link is down, in one line.
     std::string failure() const;
+    // The cable or adapter went away: what the user was told, "" while it is there.
+    std::string deviceLostText() const;
 
     bool busy() const { return depth_ > 0; }
     bool measuring() const { return !cycle_->MesuresArretees; }
@@ -161,6 +165,9 @@ private:
     void keyOn();
     void writeSettings();
     void onTraffic(std::string line);
+    void onDeviceLost();
+    // Before an initialisation: opens a device that went away again; false when it is still gone.
+    bool reopenLostDevice();
     ecu::Exchange exchange();
     ecu::Wait wait();
 

@@ -164,6 +164,23 @@ void InitProcedure::startDiagnosticModel5() {
     }
 }
 
+bool InitProcedure::openElmPort() {
+    link_.trace().EcritTrace("Ouverture port com", true);
+    const bool opened = hooks_.openElmPort ? hooks_.openElmPort() : elm_->port().isOpen();
+    if (!opened) {
+        link_.trace().EcritTrace("Echec init : port de l'ELM327 non ouvert (" + elm_->port().lastError() + ")", false);
+    }
+    return opened;
+}
+
+void InitProcedure::refuseInterface() {
+    // The one-byte protocol's baud rates and key-on code are beyond the adapter.
+    const std::string text =
+        GetResourceString(3802, "Ce modèle d'ECU ne peut pas être initialisé par l'interface choisie");
+    link_.trace().EcritTrace("Echec init : " + text, false);
+    view_.showMessage({text, "Attention/Caution", base::MessageBox::Icon::Exclamation, base::MessageBox::Buttons::Ok});
+}
+
 void InitProcedure::cdintialisation_Click() {
     view_.setVisible("imDonate", false);
     if (linkUp()) return;
@@ -183,7 +200,11 @@ void InitProcedure::cdintialisation_Click() {
     switch (proto::rowOf(link_.TypeECU).init) {
         case proto::InitKind::PowerOnCode:
         case proto::InitKind::PowerOnCodeKeyOn:
-            result = InitPhases();
+            if (link_.TypeInterface == kInterfaceElm327) {
+                refuseInterface();
+            } else {
+                result = InitPhases();
+            }
             break;
         case proto::InitKind::Kwp2000: {
             view_.setText("lpresent", "");
@@ -191,13 +212,7 @@ void InitProcedure::cdintialisation_Click() {
             if (link_.TypeInterface != kInterfaceElm327) {
                 result = kwp_.InitLiaison();
             } else if (elm_ != nullptr) {
-                link_.trace().EcritTrace("Ouverture port com", true);
-                const bool opened = hooks_.openElmPort ? hooks_.openElmPort() : elm_->port().isOpen();
-                if (!opened) {
-                    link_.trace().EcritTrace("Echec init : port de l'ELM327 non ouvert (" + elm_->port().lastError() + ")",
-                                             false);
-                }
-                result = opened && elm_->InitComELM();
+                result = openElmPort() && elm_->InitComELM();
             }
             std::string trimmer;
             if (result && hooks_.GetTrimmerInitial) trimmer = hooks_.GetTrimmerInitial();
@@ -208,8 +223,13 @@ void InitProcedure::cdintialisation_Click() {
         case proto::InitKind::Kwp2000Diagnostic:
             view_.setText("lpresent", "");
             view_.setText("lmemo", "");
-            result = kwp_.InitLiaison();
-            startDiagnosticModel5();
+            if (link_.TypeInterface != kInterfaceElm327) {
+                result = kwp_.InitLiaison();
+                startDiagnosticModel5();
+            } else if (elm_ != nullptr) {
+                // The adapter opens the diagnostic session itself.
+                result = openElmPort() && elm_->InitComOBD();
+            }
             break;
         case proto::InitKind::None:
             result = false;

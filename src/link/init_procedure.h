@@ -80,6 +80,10 @@ private:
     void setShape1(std::uint32_t colour);
     void advanceProgress();
     void startDiagnosticModel5();
+    // Opens the ELM327's port for an initialisation; false (traced) when it cannot.
+    bool openElmPort();
+    // A model the chosen interface cannot initialise: said at once.
+    void refuseInterface();
 
     Link& link_;
     base::ViewState& view_;

@@ -56,5 +56,24 @@ TEST(DeviceLost, ResponderKilledDuringInitAndLiveEndsTheCommandAtOnce) {
     }
 }
 
+// OBD-II through the adapter on a pseudo-terminal: the same command line as with the cable.
+TEST(ElmObd, InitAndLiveThroughTheBenchResponder) {
+    testing::ResponderProcess responder({"--elm", "--model", "obd"});
+    const std::string cli = std::string(DRAVIO_CLI_PATH) + " --interface elm:" + responder.path() + " --ecu 5 ";
+    const auto init = testing::runProgram(cli + "init");
+    EXPECT_EQ(init.status, 0) << init.out;
+    EXPECT_EQ(init.out.rfind("OK\n", 0), 0u) << init.out;
+    const auto live = testing::runProgram(cli + "live --count 3 --json");
+    EXPECT_EQ(live.status, 0) << live.out;
+    int cycles = 0;
+    for (std::size_t at = live.out.find("{\"cycle\""); at != std::string::npos; at = live.out.find("{\"cycle\"", at + 1)) {
+        ++cycles;
+        const auto rpm = std::stod(live.out.substr(live.out.find("\"Regime\":", at) + 9));
+        EXPECT_GT(rpm, 500) << "the simulated engine idles" << live.out;
+        EXPECT_LT(rpm, 3000) << live.out;
+    }
+    EXPECT_EQ(cycles, 3) << live.out;
+}
+
 }  // namespace
 }  // namespace dravio

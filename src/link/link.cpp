@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "link/answer_check.h"
 #include "proto/hex.h"
 #include "proto/answer.h"
 #include "proto/nack.h"
@@ -149,6 +150,22 @@ std::string Link::exchangeOnLine(const std::string& line, std::int16_t longueurR
     // The echo is dropped by position, not compared with what was sent.
     const auto answerLength = 2 * static_cast<std::size_t>(std::max<int>(longueurReponse, 0));
     std::string answer{proto::midText(lastReceived_, line.size(), answerLength)};
+    // A KWP2000 answer must be whole frames; listening (no request) takes what comes,
+    // and a request heard back whole (a second echo) is left to the caller.
+    if (!line.empty() && proto::isKwp(TypeECU) && !answer.empty() && answer != line) {
+        const std::size_t echo = std::min<std::size_t>(line.size() / 2, bytes.size());
+        const std::size_t after = bytes.size() - echo;
+        const std::size_t taken = std::min(after, answerLength / 2);
+        const std::vector<std::uint8_t> frames(bytes.begin() + static_cast<std::ptrdiff_t>(echo),
+                                               bytes.begin() + static_cast<std::ptrdiff_t>(echo + taken));
+        const std::uint8_t tester =
+            EnteteRequete.size() == 4 ? static_cast<std::uint8_t>(proto::HexToByte(EnteteRequete.substr(2, 2))) : 0xF1;
+        // All the bytes asked for came: a frame longer than that was cut by the caller.
+        if (const auto problem = kwpAnswerProblem(frames, tester, taken == answerLength / 2)) {
+            trace_.EcritTrace("Réponse rejetée (" + *problem + ") : " + answer, true);
+            answer.clear();
+        }
+    }
 
     if (TraceActive) {
         trace_.EcritTrace("R: " + answer, true);

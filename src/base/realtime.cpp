@@ -51,8 +51,8 @@ std::string ThreadScheduling::describe() const {
 }
 
 ThreadScheduling raiseThreadScheduling(int priority) {
-    const int allowed = allowedPriority(std::clamp(priority, sched_get_priority_min(SCHED_FIFO),
-                                                   sched_get_priority_max(SCHED_FIFO)));
+    const int allowed =
+        allowedPriority(std::clamp(priority, sched_get_priority_min(SCHED_FIFO), sched_get_priority_max(SCHED_FIFO)));
     if (allowed > 0) {
         sched_param param{};
         param.sched_priority = allowed;

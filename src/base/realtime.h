@@ -8,8 +8,8 @@
 namespace dravio::base {
 
 struct ThreadScheduling {
-    bool realTime = false;    // SCHED_FIFO obtained
-    int priority = 0;         // its priority when obtained
+    bool realTime = false;      // SCHED_FIFO obtained
+    int priority = 0;           // its priority when obtained
     bool memoryLocked = false;  // the process's pages locked in memory
 
     // For the trace: "SCHED_FIFO 10, mémoire verrouillée" or "SCHED_OTHER (normal)".

@@ -18,7 +18,7 @@ bool Elm327Link::InitComOBD() {
     // Headers on, so that the answers carry the ECU's address as on the cable;
     // protocol 0: automatic search, functional addressing by default.
     static constexpr Command kSetup[] = {
-        {"ATZ", "ELM", 2000}, {"ATE0", "OK", 400}, {"ATL0", "OK", 400}, {"ATS0", "OK", 400},
+        {"ATZ", "ELM", 2000}, {"ATE0", "OK", 400}, {"ATL0", "OK", 400},  {"ATS0", "OK", 400},
         {"ATH1", "OK", 400},  {"ATM0", "OK", 400}, {"ATSP0", "OK", 400},
     };
     int number = 0;

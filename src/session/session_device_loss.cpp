@@ -28,8 +28,8 @@ void Session::onDeviceLost() {
     // A box shown from inside the exchange would hold the procedure that found
     // out; show it once that procedure has ended.
     whenIdle([this, message] {
-        view_.showMessage({message, "Attention/Caution", base::MessageBox::Icon::Critical,
-                           base::MessageBox::Buttons::Ok});
+        view_.showMessage(
+            {message, "Attention/Caution", base::MessageBox::Icon::Critical, base::MessageBox::Buttons::Ok});
     });
 }
 

@@ -66,7 +66,8 @@ TEST(ElmObd, InitAndLiveThroughTheBenchResponder) {
     const auto live = testing::runProgram(cli + "live --count 3 --json");
     EXPECT_EQ(live.status, 0) << live.out;
     int cycles = 0;
-    for (std::size_t at = live.out.find("{\"cycle\""); at != std::string::npos; at = live.out.find("{\"cycle\"", at + 1)) {
+    for (std::size_t at = live.out.find("{\"cycle\""); at != std::string::npos;
+         at = live.out.find("{\"cycle\"", at + 1)) {
         ++cycles;
         const auto rpm = std::stod(live.out.substr(live.out.find("\"Regime\":", at) + 9));
         EXPECT_GT(rpm, 500) << "the simulated engine idles" << live.out;

@@ -22,11 +22,21 @@ TEST(KwpAnswerCheck, OnlyWholeFramesForTheTesterPass) {
         {"wrong length byte", "85F11061300C1E40", false, false},
         {"noise byte ahead", "5584F11061300C1E", true, false},
         {"addressed to another tester", "84F21061300C1E41", false, false},
-        {"response pending, then the answer", "83F1107F21789C" "84F11061300C1E40", false, true},
-        {"response pending with a bad checksum", "83F1107F21789D" "84F11061300C1E40", false, false},
+        {"response pending, then the answer",
+         "83F1107F21789C"
+         "84F11061300C1E40",
+         false, true},
+        {"response pending with a bad checksum",
+         "83F1107F21789D"
+         "84F11061300C1E40",
+         false, false},
         {"the caller asked for the first bytes only", "84F1106130", true, true},
         {"the same cut, but the bytes stopped coming", "84F1106130", false, false},
-        {"extra length byte form", "80F11004" "61300C1E" "40", false, true},
+        {"extra length byte form",
+         "80F11004"
+         "61300C1E"
+         "40",
+         false, true},
     };
     for (const auto& c : cases) {
         const auto problem = kwpAnswerProblem(proto::fromHex(c.hex), 0xF1, c.cutShort);

@@ -41,12 +41,6 @@ struct Bench {
     }
     sim::Faults& faults() { return host.devices.simulatedEcu()->session->faults(); }
     ports::SimCable& cable() { return *host.devices.simCable(); }
-    // The ECU goes quiet (ignition off) for `d`, then answers again.
-    void silence(base::Clock::Duration d) {
-        cable().setUnplugged(true);
-        ignition.setInterval(std::chrono::duration_cast<std::chrono::milliseconds>(d));
-        ignition.setEnabled(true);
-    }
 
     base::VirtualClock clock{base::Clock::TimePoint{} + 1s};
     base::EventLoop loop{clock};
@@ -55,6 +49,7 @@ struct Bench {
     std::vector<ecu::CycleRecord> records;
     std::vector<std::string> boxes;
     std::size_t wanted = 20;
+    // The ignition comes back on after a silence.
     base::Timer ignition{loop, [this] {
                              cable().setUnplugged(false);
                              ignition.setEnabled(false);
@@ -99,7 +94,13 @@ TEST(FaultMatrix, EveryFaultAgainstInitialisationAndMeasuring) {
              for (int i = 1; i <= 5; ++i) b.faults().addNoise({b.clock.now() + i * 300ms, {0x55, 0xFF, 0x00, 0x84}});
          },
          After::Up, true},
-        {"ECU silent for 10 s", [](Bench& b) { b.silence(10s); }, After::Down, false},
+        {"ECU silent for 10 s",
+         [](Bench& b) {
+             b.cable().setUnplugged(true);
+             b.ignition.setInterval(10s);
+             b.ignition.setEnabled(true);
+         },
+         After::Down, false},
         {"cable pulled out", [](Bench& b) { b.cable().setGone(true); }, After::Down, false},
     };
     for (const auto procedure : {Procedure::Initialise, Procedure::Measure}) {
@@ -132,6 +133,9 @@ TEST(FaultMatrix, EveryFaultAgainstInitialisationAndMeasuring) {
             if (procedure == Procedure::Measure) {
                 EXPECT_EQ(b.records.size() >= 20, fault.cycleSurvives) << cell << ": " << b.records.size() << " cycles";
                 EXPECT_FALSE(b.session->measuring()) << cell;
+            }
+            if (fault.name == std::string("cable pulled out")) {
+                EXPECT_NE(b.boxes.back().find("débranché"), std::string::npos) << cell << ": the user is told";
             }
             if (!b.session->linkUp()) {
                 // The ECU back (or the cable plugged in again): one click brings the link up.

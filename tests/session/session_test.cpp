@@ -2,14 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <string>
 #include <vector>
 
 #include "link/link.h"
 #include "proto/models.h"
-#include "ports/sim_cable.h"
 #include "session/link_host.h"
 
 namespace dravio::session {
@@ -152,44 +150,3 @@ TEST_F(LinkSessionTest, ChannelDoubleClickWritesTheSettings) {
 }  // namespace
 }  // namespace dravio::session
 
-namespace dravio::session {
-namespace {
-
-// The USB cable pulled out while measuring: the cycle ends at once (not after three
-// time-outs), the link goes down, the user is told once, and the next
-// initialisation opens the cable again.
-TEST_F(LinkSessionTest, CablePulledOutWhileMeasuringTakesTheLinkDownAndInitialisationReconnects) {
-    for (const auto model : {proto::Model::M59, proto::Model::Obd}) {
-        asked.clear();
-        rmp.clear();
-        build(model);
-        session->initialise();
-        ASSERT_TRUE(session->linkUp()) << session->failure();
-        base::Clock::TimePoint pulled{};
-        onChanges = [&] {
-            if (rmp.size() == 3 && pulled == base::Clock::TimePoint{}) {
-                pulled = clock.now();
-                host.devices.simCable()->setGone(true);
-            }
-        };
-        session->parametre();
-        onChanges = {};
-        loop.runFor(3s);  // the box waits for the cycle to end
-        EXPECT_FALSE(session->measuring());
-        EXPECT_LT(clock.now() - pulled, 3s + 600ms) << "nothing waited on the missing cable";
-        EXPECT_FALSE(session->linkUp());
-        EXPECT_EQ(rmp.size(), 3u) << "no reading after the cable went";
-        EXPECT_EQ(std::count(asked.begin(), asked.end(), "Attention/Caution"), 1);
-        EXPECT_NE(session->failure().find("débranché"), std::string::npos) << session->failure();
-        EXPECT_TRUE(shown["cdintialisation"].enabled.value_or(false));
-
-        session->initialise();
-        ASSERT_TRUE(session->linkUp()) << session->failure();
-        EXPECT_EQ(link.deviceLost(), "");
-        measure(2);
-        EXPECT_EQ(rmp.size(), 5u);
-    }
-}
-
-}  // namespace
-}  // namespace dravio::session

@@ -7,7 +7,7 @@ JOBS       ?= $(shell nproc)
 CMAKE_GEN  := -G Ninja
 FUZZ_SECONDS ?= 60
 
-.PHONY: all setup build run test test-asan bench fuzz clean
+.PHONY: all setup build run test test-asan bench fuzz clean package
 
 all: build
 
@@ -25,6 +25,10 @@ run: build
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The Debian package of what is built, in $(BUILD) (dravio_<version>_<arch>.deb).
+package: build
+	@cd $(BUILD) && cpack -G DEB
 
 $(BUILD_ASAN)/build.ninja: | setup
 	@cmake -S . -B $(BUILD_ASAN) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DDRAVIO_SANITIZE=ON >/dev/null

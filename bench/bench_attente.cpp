@@ -1,75 +1,80 @@
 // How precisely Attente meets K-line timings on the real clock, and what it costs
-// in CPU, beside a pure busy wait measured in the same run.
-// Counters: err_p50_us / err_p99_us / err_max_us are how late the wait ended
-// (err_min_us < 0 would be a wait that ended early); cpu_per_s is CPU seconds
-// spent per second waited.
+// in CPU. In each run three waits take turns: Attente with the learnt spin margin,
+// the former fixed 200 µs margin, and a pure busy wait, so all three see the same
+// load. Counters per wait (prefixes att_, fix_, busy_): p50/p99/p999/max/min_us are
+// how late the wait ended (negative = early), cpu_per_s is CPU seconds per second
+// waited. The label names the scheduling class the measuring thread ran in.
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
 #include <chrono>
-#include <ctime>
-#include <vector>
 
 #include "base/clock.h"
 #include "base/event_loop.h"
 #include "link/link.h"
 #include "link/trace.h"
+#include "timing_stats.h"
 
 namespace {
 
 using dravio::base::Clock;
+using dravio::bench::WaitStats;
 using SteadyClock = std::chrono::steady_clock;
 
-double threadCpuSeconds() {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
-}
+struct TimedLink {
+    explicit TimedLink(dravio::base::RealClock& c) : clock(c) {}
+    dravio::base::RealClock& clock;
+    dravio::base::EventLoop loop{clock};
+    dravio::link::Trace trace{clock};
+    dravio::link::Link link{loop, trace};
 
-double percentile(std::vector<double> values, double p) {
-    std::sort(values.begin(), values.end());
-    const auto index = static_cast<std::size_t>(p * static_cast<double>(values.size() - 1) + 0.5);
-    return values[std::min(index, values.size() - 1)];
-}
-
-void report(benchmark::State& state, const std::vector<double>& errorsUs, double cpu, double waited) {
-    state.counters["err_p50_us"] = percentile(errorsUs, 0.50);
-    state.counters["err_p99_us"] = percentile(errorsUs, 0.99);
-    state.counters["err_max_us"] = *std::max_element(errorsUs.begin(), errorsUs.end());
-    state.counters["err_min_us"] = *std::min_element(errorsUs.begin(), errorsUs.end());
-    state.counters["cpu_per_s"] = cpu / waited;
-}
-
-// The same wait through the same code path; only the clock's spin margin differs.
-// A margin longer than the wait turns it into a pure busy wait.
-void measure(benchmark::State& state, double seconds, Clock::Duration spinMargin) {
-    dravio::base::RealClock::tightenTimerSlack();
-    dravio::base::RealClock clock(spinMargin);
-    dravio::base::EventLoop loop(clock);
-    dravio::link::Trace trace(clock);
-    dravio::link::Link link(loop, trace);
-    std::vector<double> errorsUs;
-    double waited = 0;
-    const double cpu0 = threadCpuSeconds();
-    for (auto _ : state) {
+    void wait(double seconds, WaitStats& stats) {
+        const double cpu0 = dravio::bench::threadCpuSeconds();
         const auto t0 = SteadyClock::now();
         link.Attente(seconds);
         const auto took = std::chrono::duration<double>(SteadyClock::now() - t0).count();
-        errorsUs.push_back((took - seconds) * 1e6);
-        waited += took;
+        stats.cpu += dravio::bench::threadCpuSeconds() - cpu0;
+        stats.errorsUs.push_back((took - seconds) * 1e6);
+        stats.waited += took;
     }
-    report(state, errorsUs, threadCpuSeconds() - cpu0, waited);
+};
+
+// Arguments: wait in ms, competing threads (0/1), scheduling as the program (1) or normal (0).
+void BM_Attente(benchmark::State& state) {
+    const double seconds = static_cast<double>(state.range(0)) / 1000.0;
+    const std::string mode = dravio::bench::useScheduling(state.range(2) != 0);
+    dravio::base::RealClock::tightenTimerSlack();
+    dravio::base::RealClock adaptive;
+    dravio::base::RealClock fixed(std::chrono::microseconds(200));
+    dravio::base::RealClock busy(std::chrono::seconds(1));
+    TimedLink a(adaptive), f(fixed), b(busy);
+    WaitStats att, fix, spin;
+    {
+        dravio::bench::Competitors competitors(state.range(1) != 0);
+        for (auto _ : state) {
+            a.wait(seconds, att);
+            f.wait(seconds, fix);
+            b.wait(seconds, spin);
+        }
+    }
+    att.report(state, "att_");
+    fix.report(state, "fix_");
+    spin.report(state, "busy_");
+    state.counters["att_margin_us"] = std::chrono::duration<double, std::micro>(adaptive.spinMargin()).count();
+    state.SetLabel(mode);
+    dravio::bench::useScheduling(false);
 }
 
-void BM_Attente(benchmark::State& state, double seconds) {
-    measure(state, seconds, std::chrono::microseconds(200));
-}
-
-void BM_BusyWait(benchmark::State& state, double seconds) { measure(state, seconds, std::chrono::seconds(1)); }
-
-BENCHMARK_CAPTURE(BM_Attente, gap_6ms, 0.006)->Iterations(1000)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_BusyWait, gap_6ms, 0.006)->Iterations(1000)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Attente, pulse_25ms, 0.025)->Iterations(1000)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_BusyWait, pulse_25ms, 0.025)->Iterations(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Attente)
+    ->ArgNames({"ms", "load", "rt"})
+    ->Args({6, 0, 1})
+    ->Args({6, 1, 1})
+    ->Args({6, 0, 0})
+    ->Args({6, 1, 0})
+    ->Args({25, 0, 1})
+    ->Args({25, 1, 1})
+    ->Args({25, 0, 0})
+    ->Args({25, 1, 0})
+    ->Iterations(1000)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

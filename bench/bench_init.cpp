@@ -1,6 +1,11 @@
-// A full failed initialisation (40 attempts, no ECU) on the real clock against the
-// simulated cable: how precise the break pulses and 5-baud bits are, and what the
-// minute of waiting costs in CPU.
+// BM_WakeUpPulse: the fast initialisation's wake-up pattern (line low for t, high
+// for t, t = 25 ms +-3 ms by attempt) on the simulated cable under the real clock,
+// 1000 patterns with the learnt spin margin taking turns with 1000 as a pure busy
+// wait; errors are each low or high part's width against t, from the cable's own
+// time stamps (prefixes att_ and busy_, as in bench_attente).
+// BM_FailedInitialisation: a full failed initialisation (40 attempts, no ECU) on
+// the real clock against the simulated cable: how precise the break pulses and
+// 5-baud bits are, and what the minute of waiting costs in CPU.
 // Counters: pulse_err_p50_us / pulse_err_p99_us for the mode-0 break pulses,
 // bit_err_p50_us / bit_err_p99_us for the 5-baud bit runs (each run's width against
 // its bits x 200 ms), cpu_share = CPU seconds / wall seconds of the run.
@@ -19,24 +24,15 @@
 #include "link/link.h"
 #include "link/trace.h"
 #include "ports/sim_cable.h"
+#include "timing_stats.h"
 
 namespace {
 
 using dravio::base::Clock;
 using dravio::ports::SimCable;
 
-double threadCpuSeconds() {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
-}
-
-double percentile(std::vector<double> values, double p) {
-    if (values.empty()) return -1;
-    std::sort(values.begin(), values.end());
-    const auto index = static_cast<std::size_t>(p * static_cast<double>(values.size() - 1) + 0.5);
-    return values[std::min(index, values.size() - 1)];
-}
+using dravio::bench::percentile;
+using dravio::bench::threadCpuSeconds;
 
 void BM_FailedInitialisation(benchmark::State& state) {
     dravio::base::RealClock::tightenTimerSlack();
@@ -95,6 +91,65 @@ void BM_FailedInitialisation(benchmark::State& state) {
         state.counters["cpu_share"] = cpu / wall;
     }
 }
+
+struct PulseLine {
+    explicit PulseLine(dravio::base::RealClock& c) : clock(c) { cable.open("Dravio simulated K-line"); }
+    dravio::base::RealClock& clock;
+    dravio::base::EventLoop loop{clock};
+    dravio::link::Trace trace{clock};
+    dravio::link::Link link{loop, trace};
+    SimCable cable{clock};
+
+    // The pattern as LinkInitialisation::wakeUp sends it: low t, released, high t.
+    void pulse(double t, dravio::bench::WaitStats& stats) {
+        const std::size_t first = cable.events().size();
+        const double cpu0 = dravio::bench::threadCpuSeconds();
+        cable.breakOn();
+        link.Attente(t);
+        cable.breakOff();
+        link.Attente(t);
+        stats.cpu += dravio::bench::threadCpuSeconds() - cpu0;
+        const auto end = clock.now();
+        const auto& events = cable.events();
+        const auto low = events[first].t, high = events[first + 1].t;
+        for (const double width : {std::chrono::duration<double>(high - low).count(),
+                                   std::chrono::duration<double>(end - high).count()}) {
+            stats.errorsUs.push_back((width - t) * 1e6);
+            stats.waited += width;
+        }
+    }
+};
+
+// Arguments: competing threads (0/1), scheduling as the program (1) or normal (0).
+void BM_WakeUpPulse(benchmark::State& state) {
+    const std::string mode = dravio::bench::useScheduling(state.range(1) != 0);
+    dravio::base::RealClock::tightenTimerSlack();
+    dravio::base::RealClock adaptive;
+    dravio::base::RealClock busy(std::chrono::seconds(1));
+    PulseLine a(adaptive), b(busy);
+    dravio::bench::WaitStats att, spin;
+    int attempt = 0;
+    {
+        dravio::bench::Competitors competitors(state.range(0) != 0);
+        for (auto _ : state) {
+            const double t = dravio::link::LinkInitialisation::pulseFor(++attempt);
+            a.pulse(t, att);
+            b.pulse(t, spin);
+        }
+    }
+    att.report(state, "att_");
+    spin.report(state, "busy_");
+    state.SetLabel(mode);
+    dravio::bench::useScheduling(false);
+}
+
+BENCHMARK(BM_WakeUpPulse)
+    ->ArgNames({"load", "rt"})
+    ->Args({0, 1})
+    ->Args({1, 1})
+    ->Args({1, 0})
+    ->Iterations(1000)
+    ->Unit(benchmark::kMillisecond);
 
 BENCHMARK(BM_FailedInitialisation)->Iterations(1)->Unit(benchmark::kSecond);
 

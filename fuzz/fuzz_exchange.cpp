@@ -7,9 +7,11 @@
 #include "proto/models.h"
 #include "base/clock.h"
 #include "base/event_loop.h"
+#include "link/answer_check.h"
 #include "link/link.h"
 #include "link/trace.h"
 #include "ports/sim_cable.h"
+#include "proto/hex.h"
 
 namespace {
 
@@ -58,5 +60,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto answer = link.EnvoieRequete(request, "", length, 200);
     if (answer.size() > 2 * static_cast<std::size_t>(length < 0 ? 0 : length)) __builtin_trap();
     if (link.DialogueActif() || link.Timer1().enabled()) __builtin_trap();
+    // Whatever noise came, a KWP2000 answer handed on is whole frames for the
+    // tester (or the request heard back), never bytes that would decode as a reading.
+    if (dravio::proto::isKwp(link.TypeECU) && !answer.empty() && !request.empty()) {
+        const auto bytes = dravio::proto::fromHex(answer);
+        const bool cut = bytes.size() == static_cast<std::size_t>(length < 0 ? 0 : length);
+        const auto line = dravio::proto::frameRequest(request, link.TypeECU, link.EnteteRequete);
+        if (answer != line && dravio::link::kwpAnswerProblem(bytes, 0xF1, cut)) __builtin_trap();
+    }
     return 0;
 }

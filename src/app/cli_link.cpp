@@ -30,6 +30,7 @@ CliLink::CliLink(const session::InterfaceChoice& choice, proto::Model model, Cli
     : options_(options) {
     base::RealClock::tightenTimerSlack();
     host_ = std::make_unique<session::LinkHost>(clock_, loop_, session::realDeviceFactory());
+    host_->raiseScheduling();
     if (options_.trace) {
         host_->trace.setOnLine([](std::string_view line) { std::cout << "trace  " << line << '\n' << std::flush; });
     }
@@ -79,6 +80,8 @@ session::SessionOutputs CliLink::outputs() {
             std::cerr << std::flush;
         };
     }
+    // Said at once, not after the procedure that found out has ended.
+    out.deviceLost = [](const std::string& message) { std::cerr << "dravio-cli: " << message << '\n' << std::flush; };
     out.record = [this](const ecu::CycleRecord& record) {
         if (record_) record_(record);
     };

@@ -386,9 +386,10 @@ int commandLive(CliArgs& args, const std::optional<std::string>& interface) {
     if (fast) session.setChecked("chgraph", true);
     session.parametre();
     stopLiveRecording(recording, session, std::cout);
-    const bool failed = session.cycle().NbRates >= 2 && (count == 0 || cycles < count) && !interrupted;
+    const bool lost = !line.link().deviceLost().empty();
+    const bool failed = lost || (session.cycle().NbRates >= 2 && (count == 0 || cycles < count) && !interrupted);
     line.close();
-    if (failed) std::cerr << "dravio-cli: the ECU stopped answering\n";
+    if (failed && !lost) std::cerr << "dravio-cli: the ECU stopped answering\n";
     return failed ? 1 : 0;
 }
 

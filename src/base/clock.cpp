@@ -5,14 +5,18 @@
 
 namespace dravio::base {
 
-RealClock::RealClock(Duration spinMargin) : spinMargin_(spinMargin) {}
-
 Clock::TimePoint RealClock::now() const {
     return std::chrono::time_point_cast<Duration>(std::chrono::steady_clock::now());
 }
 
+Clock::Duration RealClock::spinMargin() const {
+    if (fixedMargin_) return *fixedMargin_;
+    std::lock_guard lock(marginLock_);
+    return learnt_.margin();
+}
+
 void RealClock::sleepUntil(TimePoint deadline) {
-    const TimePoint wakeAt = deadline - spinMargin_;
+    const TimePoint wakeAt = deadline - spinMargin();
     if (now() < wakeAt) {
         // steady_clock is CLOCK_MONOTONIC on Linux; an absolute sleep is immune to
         // signals cutting it short.
@@ -21,6 +25,11 @@ void RealClock::sleepUntil(TimePoint deadline) {
         ts.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
         ts.tv_nsec = static_cast<long>(ns % 1'000'000'000);
         while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) != 0) {
+        }
+        if (!fixedMargin_) {
+            const Duration overshoot = now() - wakeAt;
+            std::lock_guard lock(marginLock_);
+            learnt_.learn(overshoot);
         }
     }
     while (now() < deadline) {

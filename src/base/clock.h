@@ -6,6 +6,9 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
+
+#include "base/spin_margin.h"
 
 namespace dravio::base {
 
@@ -30,10 +33,13 @@ public:
 };
 
 // The machine's steady clock. Waits sleep until shortly before the deadline and
-// spin only the last fraction of a millisecond: precise without burning a core.
+// spin only the last part: precise without burning a core. The part spun is learnt
+// from how late this clock's own sleeps wake up (SpinMargin), unless fixed.
 class RealClock final : public Clock {
 public:
-    explicit RealClock(Duration spinMargin = std::chrono::microseconds(200));
+    RealClock() = default;
+    // A fixed margin; one longer than every wait makes a pure busy wait.
+    explicit RealClock(Duration fixedSpinMargin) : fixedMargin_(fixedSpinMargin) {}
 
     TimePoint now() const override;
     void sleepUntil(TimePoint deadline) override;
@@ -44,8 +50,13 @@ public:
     // sleeps overshoot by microseconds rather than by the default 50 us.
     static void tightenTimerSlack();
 
+    Duration spinMargin() const;
+
 private:
-    Duration spinMargin_;
+    std::optional<Duration> fixedMargin_;
+    // Several threads may share a clock; the lock is never held while sleeping.
+    mutable std::mutex marginLock_;
+    SpinMargin learnt_;
 };
 
 // A clock that only moves when someone waits on it. A wait of 25 ms takes no

@@ -27,6 +27,7 @@ void LinkThread::start() {
     worker_.start(
         [this](base::Clock& clock, base::EventLoop& loop) {
             host_ = new LinkHost(clock, loop, factory_(clock));
+            host_->raiseScheduling();
             host_->link.setView(view_.get());
             host_->trace.setOnChange([this] {
                 QStringList lines;

@@ -23,6 +23,7 @@ void Elm327Link::install() {
 std::string Elm327Link::exchange(std::string_view requete, std::int16_t delaiMs) {
     link_.ModeDemo = false;
     link_.TimeOutReponse = 0;
+    if (!link_.deviceLost().empty()) return {};
     if (port_.inputCount() > 0) port_.input();
     port_.output(std::string(requete) + kLineEnd);
 
@@ -35,6 +36,10 @@ std::string Elm327Link::exchange(std::string_view requete, std::int16_t delaiMs)
         link_.loop().pump();
         if (port_.inputCount() > 0) answer += port_.input();
         if (answer.find('>') != std::string::npos || link_.TimeOutReponse == 1) break;
+        if (port_.gone()) {
+            link_.reportDeviceLost(port_.lastError());
+            break;
+        }
         clock.sleepUntil(std::min(link_.loop().nextTimerDue(), clock.now() + kPollInterval));
     }
     timer.setEnabled(false);

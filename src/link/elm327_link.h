@@ -28,6 +28,9 @@ public:
 
     // Sets the adapter up and reaches the ECU; true when the bus came up.
     bool InitComELM();
+    // OBD-II: the adapter set up for its automatic protocol search; true once the
+    // engine answered service 01 PID 00.
+    bool InitComOBD();
 
     const std::string& identification() const { return identification_; }
     ports::SerialPort& port() const { return port_; }

@@ -196,6 +196,8 @@ bool LinkInitialisation::InitLiaison() {
             explainFailure(answer, mode);
         }
         link_.loop().pump();
+        // No wake-up reaches an ECU through a cable that is gone.
+        if (!link_.deviceLost().empty()) break;
     } while (attempt < kMaxAttempts && !success && mode < 5);
 
     attempts_ = attempt;

@@ -165,6 +165,23 @@ void InitProcedure::startDiagnosticModel5() {
     }
 }
 
+bool InitProcedure::openElmPort() {
+    link_.trace().EcritTrace("Ouverture port com", true);
+    const bool opened = hooks_.openElmPort ? hooks_.openElmPort() : elm_->port().isOpen();
+    if (!opened) {
+        link_.trace().EcritTrace("Echec init : port de l'ELM327 non ouvert (" + elm_->port().lastError() + ")", false);
+    }
+    return opened;
+}
+
+void InitProcedure::refuseInterface() {
+    // The one-byte protocol's baud rates and key-on code are beyond the adapter.
+    const std::string text =
+        GetResourceString(3802, "Ce modèle d'ECU ne peut pas être initialisé par l'interface choisie");
+    link_.trace().EcritTrace("Echec init : " + text, false);
+    view_.showMessage({text, "Attention/Caution", base::MessageBox::Icon::Exclamation, base::MessageBox::Buttons::Ok});
+}
+
 void InitProcedure::cdintialisation_Click() {
     view_.setVisible("imDonate", false);
     if (linkUp()) return;
@@ -184,7 +201,11 @@ void InitProcedure::cdintialisation_Click() {
     switch (proto::rowOf(link_.TypeECU).init) {
         case proto::InitKind::PowerOnCode:
         case proto::InitKind::PowerOnCodeKeyOn:
-            result = InitPhases();
+            if (link_.TypeInterface == kInterfaceElm327) {
+                refuseInterface();
+            } else {
+                result = InitPhases();
+            }
             break;
         case proto::InitKind::Kwp2000: {
             view_.setText("lpresent", "");
@@ -192,13 +213,7 @@ void InitProcedure::cdintialisation_Click() {
             if (link_.TypeInterface != kInterfaceElm327) {
                 result = kwp_.InitLiaison();
             } else if (elm_ != nullptr) {
-                link_.trace().EcritTrace("Ouverture port com", true);
-                const bool opened = hooks_.openElmPort ? hooks_.openElmPort() : elm_->port().isOpen();
-                if (!opened) {
-                    link_.trace().EcritTrace("Echec init : port de l'ELM327 non ouvert (" + elm_->port().lastError() + ")",
-                                             false);
-                }
-                result = opened && elm_->InitComELM();
+                result = openElmPort() && elm_->InitComELM();
             }
             std::string trimmer;
             if (result && hooks_.GetTrimmerInitial) trimmer = hooks_.GetTrimmerInitial();
@@ -209,8 +224,13 @@ void InitProcedure::cdintialisation_Click() {
         case proto::InitKind::Kwp2000Diagnostic:
             view_.setText("lpresent", "");
             view_.setText("lmemo", "");
-            result = kwp_.InitLiaison();
-            startDiagnosticModel5();
+            if (link_.TypeInterface != kInterfaceElm327) {
+                result = kwp_.InitLiaison();
+                startDiagnosticModel5();
+            } else if (elm_ != nullptr) {
+                // The adapter opens the diagnostic session itself.
+                result = openElmPort() && elm_->InitComOBD();
+            }
             break;
         case proto::InitKind::None:
             result = false;
@@ -257,6 +277,19 @@ void InitProcedure::CdReInit_Click() {
     setShape1(kShape1Red);
 }
 
+void InitProcedure::linkDown() {
+    view_.setEnabled("cdparametre", false);
+    view_.setEnabled("cddiag", false);
+    view_.setEnabled("cdintialisation", true);
+    view_.setVisible("mntest", false);
+    setShape1(kShape1Red);
+    if (hooks_.externalLambda && hooks_.externalLambda()) view_.setEnabled("cdAFR", true);
+    view_.setText("lbPanel1", GetResourceString(136, "Init : OFF"));
+    // No value may stay on screen as if it were still read.
+    for (const char* label : kValueLabels) view_.setText(label, "--");
+    link_.Timer_present().setEnabled(false);
+}
+
 void InitProcedure::Timer_present_Tick() {
     if (!proto::isKwp(link_.TypeECU)) return;
     if (link_.DialogueActif()) return;
@@ -269,15 +302,7 @@ void InitProcedure::Timer_present_Tick() {
         alive = true;
     }
     if (!alive) {
-        view_.setEnabled("cdparametre", false);
-        view_.setEnabled("cddiag", false);
-        view_.setEnabled("cdintialisation", true);
-        view_.setVisible("mntest", false);
-        setShape1(kShape1Red);
-        if (hooks_.externalLambda && hooks_.externalLambda()) view_.setEnabled("cdAFR", true);
-        view_.setText("lbPanel1", GetResourceString(136, "Init : OFF"));
-        for (const char* label : kValueLabels) view_.setText(label, "--");
-        link_.Timer_present().setEnabled(false);
+        linkDown();
         return;
     }
     view_.setEnabled("cdparametre", true);

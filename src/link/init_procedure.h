@@ -65,6 +65,8 @@ public:
     void CdReInit_Click();
     bool InitPhases();
     void Timer_present_Tick();
+    // The link goes down as when the keep-alive gets no answer: red, initialisation offered.
+    void linkDown();
 
     // 1 when the one-byte power-on code in `answer` has a right checksum; may cut
     // `answer` to start at the code.
@@ -78,6 +80,10 @@ private:
     void setShape1(std::uint32_t colour);
     void advanceProgress();
     void startDiagnosticModel5();
+    // Opens the ELM327's port for an initialisation; false (traced) when it cannot.
+    bool openElmPort();
+    // A model the chosen interface cannot initialise: said at once.
+    void refuseInterface();
 
     Link& link_;
     base::ViewState& view_;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "link/answer_check.h"
 #include "proto/hex.h"
 #include "proto/answer.h"
 #include "proto/nack.h"
@@ -31,10 +32,26 @@ Link::Link(base::EventLoop& loop, Trace& trace)
     : loop_(loop), trace_(trace), Timer1_(loop, [this] { TimeOutReponse = 1; }), Timer_present_(loop) {}
 
 void Link::Attente(double secondes) {
-    if (!(secondes > 0.0)) return;
+    if (!(secondes > 0.0) || lost()) return;
     const auto duration = std::chrono::nanoseconds(std::llround(secondes * 1e9));
     Clock& clock = loop_.clock();
     clock.sleepUntil(clock.now() + duration);
+}
+
+bool Link::lost() {
+    if (deviceLost_.empty() && cable_ && TypeInterface != kInterfaceElm327 && cable_->gone()) {
+        reportDeviceLost(cable_->lastError());
+    }
+    return !deviceLost_.empty();
+}
+
+void Link::reportDeviceLost(const std::string& why) {
+    if (!deviceLost_.empty()) return;
+    deviceLost_ = why.empty() ? std::string("périphérique disparu") : why;
+    trace_.EcritTrace("Périphérique perdu : " + deviceLost_, true);
+    Timer_present_.setEnabled(false);
+    setShape1(kShape1Red);
+    if (onDeviceLost_) onDeviceLost_(deviceLost_);
 }
 
 void Link::setShape1(std::uint32_t colour) {
@@ -45,6 +62,7 @@ void Link::setShape1(std::uint32_t colour) {
 std::string Link::EnvoieRequete(std::string_view requete, std::string_view reponseDemo,
                                 std::int16_t longueurReponse, std::int16_t delaiMs) {
     if (DialogueActif_) return {};
+    if (!ModeDemo && lost()) return {};
     DialogueGuard dialogue(DialogueActif_);
 
     if (TypeInterface == kInterfaceElm327) {
@@ -76,6 +94,7 @@ std::string Link::EnvoieRequete(std::string_view requete, std::string_view repon
         answer = exchangeOnLine(line, longueurReponse, delaiMs);
     }
 
+    if (!ModeDemo && lost()) return {};
     setShape1(answer.empty() ? kShape1Red : kShape1Green);
     if (line.find("F181") != std::string::npos) trace_.EcritTrace(" ", false);
     if (!ModeDemo && proto::isNegativeAnswer(lastReceived_, EnteteReponse)) DecodeNack(trace_, lastReceived_, EnteteReponse);
@@ -112,7 +131,8 @@ std::string Link::exchangeOnLine(const std::string& line, std::int16_t longueurR
         std::uint32_t count = 0;
         if (cable) cable->queueStatus(count);
         loop_.pump();
-        if (count >= expected || TimeOutReponse == 1) break;
+        // A device that went away never completes the answer: stop waiting.
+        if (count >= expected || TimeOutReponse == 1 || (cable && cable->gone())) break;
         // Sleep until the bytes are there, the next timer (Timer1 among them) is
         // due, or it is time to look at queued events again.
         const auto until = std::min(loop_.nextTimerDue(), clock.now() + kEventSlice);
@@ -130,6 +150,22 @@ std::string Link::exchangeOnLine(const std::string& line, std::int16_t longueurR
     // The echo is dropped by position, not compared with what was sent.
     const auto answerLength = 2 * static_cast<std::size_t>(std::max<int>(longueurReponse, 0));
     std::string answer{proto::midText(lastReceived_, line.size(), answerLength)};
+    // A KWP2000 answer must be whole frames; listening (no request) takes what comes,
+    // and a request heard back whole (a second echo) is left to the caller.
+    if (!line.empty() && proto::isKwp(TypeECU) && !answer.empty() && answer != line) {
+        const std::size_t echo = std::min<std::size_t>(line.size() / 2, bytes.size());
+        const std::size_t after = bytes.size() - echo;
+        const std::size_t taken = std::min(after, answerLength / 2);
+        const std::vector<std::uint8_t> frames(bytes.begin() + static_cast<std::ptrdiff_t>(echo),
+                                               bytes.begin() + static_cast<std::ptrdiff_t>(echo + taken));
+        const std::uint8_t tester =
+            EnteteRequete.size() == 4 ? static_cast<std::uint8_t>(proto::HexToByte(EnteteRequete.substr(2, 2))) : 0xF1;
+        // All the bytes asked for came: a frame longer than that was cut by the caller.
+        if (const auto problem = kwpAnswerProblem(frames, tester, taken == answerLength / 2)) {
+            trace_.EcritTrace("Réponse rejetée (" + *problem + ") : " + answer, true);
+            answer.clear();
+        }
+    }
 
     if (TraceActive) {
         trace_.EcritTrace("R: " + answer, true);

@@ -47,8 +47,18 @@ public:
     std::string EnvoieRequete(std::string_view requete, std::string_view reponseDemo,
                               std::int16_t longueurReponse, std::int16_t delaiMs);
 
-    // Waits `secondes` precisely without letting events run.
+    // Waits `secondes` precisely without letting events run; at once when the
+    // device is gone, since no timing matters on a line that is not there.
     void Attente(double secondes);
+
+    // Why the cable or adapter went away ("" while it is there). Set once, when the
+    // port first reports it; every exchange then returns "" at once.
+    const std::string& deviceLost() const { return deviceLost_; }
+    void reportDeviceLost(const std::string& why);
+    // The devices were opened again.
+    void clearDeviceLost() { deviceLost_.clear(); }
+    // Called once, on the link thread, when the device goes away.
+    void setOnDeviceLost(std::function<void(const std::string&)> onLost) { onDeviceLost_ = std::move(onLost); }
 
     void setCable(ports::KLineCable* cable) { cable_ = cable; }
     ports::KLineCable* cable() const { return cable_; }
@@ -80,6 +90,8 @@ public:
     static constexpr auto kEventSlice = std::chrono::milliseconds(5);
 
 private:
+    // True when the device is gone, noticing it from the cable when it just went.
+    bool lost();
     std::string exchangeOnLine(const std::string& line, std::int16_t longueurReponse, std::int16_t delaiMs);
 
     base::EventLoop& loop_;
@@ -92,6 +104,8 @@ private:
     bool DialogueActif_ = false;
     std::uint32_t Shape1_ = kShape1Red;
     std::string lastReceived_;
+    std::string deviceLost_;
+    std::function<void(const std::string&)> onDeviceLost_;
 };
 
 }  // namespace dravio::link

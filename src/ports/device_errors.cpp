@@ -4,6 +4,8 @@
 #include <cstring>
 
 namespace dravio::ports {
+
+bool deviceVanished(int err) { return err == EIO || err == ENODEV || err == ENXIO; }
 namespace {
 
 std::string systemText(int err) {

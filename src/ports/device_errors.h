@@ -16,6 +16,10 @@ std::string explainTtyOpenError(const std::string& path, int err);
 // A tty operation other than open failed with errno `err`.
 std::string explainTtyError(const std::string& path, const std::string& operation, int err);
 
+// errno values that mean the device itself went away (unplugged USB adapter,
+// closed pseudo-terminal), not that one operation failed.
+bool deviceVanished(int err);
+
 // The user may not open the FTDI cable `description` through libusb.
 std::string explainFtdiAccessDenied(const std::string& description);
 

@@ -149,6 +149,11 @@ void FtdiCable::readerLoop() {
     }
 }
 
+bool FtdiCable::gone() const {
+    std::lock_guard<std::mutex> q(queueMutex_);
+    return lost_;
+}
+
 int FtdiCable::readerStatus() {
     std::string why;
     {

@@ -49,6 +49,8 @@ public:
     bool isOpen() const override { return chip_ != nullptr; }
     std::uint32_t waitForQueue(std::uint32_t count, base::Clock::TimePoint deadline) override;
     std::string lastError() const override { return lastError_; }
+    // libusb reported the device gone (the reader thread found it unplugged).
+    bool gone() const override;
 
 private:
     class ReaderPause;
@@ -76,7 +78,7 @@ private:
     std::atomic<int> controlWaiting_{0};
 
     // Received bytes, shared with the reader.
-    std::mutex queueMutex_;
+    mutable std::mutex queueMutex_;
     std::condition_variable queueChanged_;
     std::deque<std::uint8_t> queue_;
     bool lost_ = false;

@@ -59,6 +59,10 @@ public:
     // comes first, without burning the processor. Returns the count then.
     virtual std::uint32_t waitForQueue(std::uint32_t count, base::Clock::TimePoint deadline) = 0;
 
+    // True once the device itself went away (unplugged, its driver gone): every
+    // operation fails from then on and waiting for bytes is pointless.
+    virtual bool gone() const { return false; }
+
     // Why the last failing operation failed, in words a user can act on
     // (permissions, a missing device); empty when nothing failed.
     virtual std::string lastError() const = 0;

@@ -21,6 +21,11 @@ PosixSerialPort::PosixSerialPort(std::string devDir) : devDir_(std::move(devDir)
 
 PosixSerialPort::~PosixSerialPort() { close(); }
 
+void PosixSerialPort::ioFailure(const std::string& operation, int err) {
+    if (deviceVanished(err)) gone_ = true;
+    fail(kSerialOpenFailed, explainTtyError(tty_.path(), operation, err));
+}
+
 int PosixSerialPort::fail(int code, std::string why) {
     lastError_ = std::move(why);
     return code;
@@ -93,6 +98,7 @@ int PosixSerialPort::open() {
     }
     tty_.flush();
     lastError_.clear();
+    gone_ = false;
     return kSerialOk;
 }
 
@@ -104,7 +110,7 @@ bool PosixSerialPort::output(std::string_view data) {
         return false;
     }
     if (const int err = tty_.writeAll(data.data(), data.size(), kOutputTimeout); err != 0) {
-        fail(kSerialOpenFailed, explainTtyError(tty_.path(), "écriture", err));
+        ioFailure("écriture", err);
         return false;
     }
     return true;
@@ -114,7 +120,14 @@ std::size_t PosixSerialPort::inputCount() {
     std::size_t count = 0;
     if (!tty_.isOpen()) return 0;
     if (const int err = tty_.bytesWaiting(count); err != 0) {
-        fail(kSerialOpenFailed, explainTtyError(tty_.path(), "lecture", err));
+        ioFailure("lecture", err);
+        return 0;
+    }
+    // A closed pseudo-terminal or an unplugged adapter still answers "nothing
+    // waiting"; only a hang-up tells.
+    if (count == 0 && tty_.hungUp()) {
+        gone_ = true;
+        fail(kSerialOpenFailed, "Le port " + tty_.path() + " a été déconnecté");
     }
     return count;
 }
@@ -123,7 +136,7 @@ std::string PosixSerialPort::input() {
     if (!tty_.isOpen()) return {};
     std::vector<std::uint8_t> bytes;
     if (const int err = tty_.readAvailable(bytes, kMaxInput); err != 0) {
-        fail(kSerialOpenFailed, explainTtyError(tty_.path(), "lecture", err));
+        ioFailure("lecture", err);
     }
     return std::string(bytes.begin(), bytes.end());
 }

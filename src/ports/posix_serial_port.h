@@ -34,12 +34,15 @@ public:
     std::string input() override;
 
     std::string lastError() const override { return lastError_; }
+    bool gone() const override { return gone_; }
 
     const LineSettings& settings() const { return settings_; }
     bool binaryMode() const { return binary_; }
 
 private:
     int fail(int code, std::string why);
+    // A transfer failed with errno `err`; marks the port gone when the device vanished.
+    void ioFailure(const std::string& operation, int err);
     // The device path to open, or nothing with lastError_ set.
     std::optional<std::string> resolvePath();
 
@@ -50,6 +53,7 @@ private:
     bool binary_ = false;
     TtyDevice tty_;
     std::string lastError_;
+    bool gone_ = false;
 };
 
 }  // namespace dravio::ports

@@ -45,6 +45,8 @@ public:
 
     // The reason behind the last error, in words a user can act on.
     virtual std::string lastError() const = 0;
+    // True once the device itself went away (unplugged adapter, closed pseudo-terminal).
+    virtual bool gone() const { return false; }
 };
 
 }  // namespace dravio::ports

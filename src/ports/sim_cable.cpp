@@ -17,7 +17,7 @@ Clock::Duration SimCable::byteTime(std::uint32_t baud) {
 }
 
 int SimCable::check(bool needOpen) {
-    if (unplugged_) {
+    if (unplugged_ || gone_) {
         lastError_ = "Câble débranché";
         return kCableIoError;
     }

@@ -49,8 +49,10 @@ public:
     // The time at which the line is free again for a peer byte starting no earlier than `t`.
     base::Clock::TimePoint lineFreeAfter(base::Clock::TimePoint t) const;
 
-    // Cable pulled out: every operation fails with an I/O error from now on.
+    // The K-line lead pulled off: every operation fails with an I/O error, the device stays.
     void setUnplugged(bool unplugged) { unplugged_ = unplugged; }
+    // The USB cable itself pulled out: operations fail and the cable says it is gone.
+    void setGone(bool gone) { gone_ = gone; }
 
     const std::vector<Event>& events() const { return events_; }
     // The written bytes with their times, in order.
@@ -79,6 +81,7 @@ public:
     bool isOpen() const override { return open_; }
     std::uint32_t waitForQueue(std::uint32_t count, base::Clock::TimePoint deadline) override;
     std::string lastError() const override { return lastError_; }
+    bool gone() const override { return gone_; }
 
 private:
     struct InFlight {
@@ -98,6 +101,7 @@ private:
     SimPeer* peer_ = nullptr;
     bool open_ = false;
     bool unplugged_ = false;
+    bool gone_ = false;
     bool breakOn_ = false;
     std::uint32_t baud_ = 9600;
     std::vector<std::pair<base::Clock::TimePoint, std::uint32_t>> baudHistory_;

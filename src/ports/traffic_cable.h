@@ -49,6 +49,7 @@ public:
         return inner_.waitForQueue(count, deadline);
     }
     std::string lastError() const override { return inner_.lastError(); }
+    bool gone() const override { return inner_.gone(); }
 
 private:
     void report(TrafficEvent::Kind kind, std::vector<std::uint8_t> bytes = {});

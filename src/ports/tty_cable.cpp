@@ -28,6 +28,11 @@ int TtyCable::fail(int status, std::string why) {
     return status;
 }
 
+int TtyCable::ioFailure(const std::string& operation, int err) {
+    if (deviceVanished(err)) gone_ = true;
+    return fail(kCableIoError, explainTtyError(tty_.path(), operation, err));
+}
+
 int TtyCable::notOpen() { return fail(kCableInvalidHandle, "Le câble K-line n'est pas ouvert"); }
 
 int TtyCable::deviceCount(std::uint32_t& count) {
@@ -65,6 +70,7 @@ int TtyCable::open(const std::string& description) {
     // Short answers must not wait for the driver's batching timer.
     tty_.requestLowLatency();
     tty_.flush();
+    gone_ = false;
     pending_.clear();
     pendingStart_ = 0;
     lastError_.clear();
@@ -77,7 +83,7 @@ int TtyCable::applyLine() {
         return fail(kCableInvalidBaudRate,
                     "Vitesse de " + std::to_string(line_.baud) + " bauds refusée par " + tty_.path());
     }
-    if (err != 0) return fail(kCableIoError, explainTtyError(tty_.path(), "configuration", err));
+    if (err != 0) return ioFailure("configuration", err);
     return kCableOk;
 }
 
@@ -85,7 +91,7 @@ int TtyCable::reset() {
     // A tty has no device reset: bring the line back to idle with nothing queued.
     if (!tty_.isOpen()) return notOpen();
     if (const int err = tty_.setBreak(false); err != 0 && !refusedByDriver(err)) {
-        return fail(kCableIoError, explainTtyError(tty_.path(), "reset", err));
+        return ioFailure("reset", err);
     }
     return purge();
 }
@@ -95,7 +101,7 @@ int TtyCable::purge() {
     pending_.clear();
     pendingStart_ = 0;
     if (const int err = tty_.flush(); err != 0) {
-        return fail(kCableIoError, explainTtyError(tty_.path(), "purge", err));
+        return ioFailure("purge", err);
     }
     return kCableOk;
 }
@@ -138,7 +144,7 @@ int TtyCable::setDataCharacteristics8N1() {
 int TtyCable::write(std::uint8_t byte) {
     if (!tty_.isOpen()) return notOpen();
     if (const int err = tty_.writeAll(&byte, 1, kWriteTimeout); err != 0) {
-        return fail(kCableIoError, explainTtyError(tty_.path(), "écriture", err));
+        return ioFailure("écriture", err);
     }
     return kCableOk;
 }
@@ -156,7 +162,7 @@ int TtyCable::drain() {
         pendingStart_ = 0;
     }
     if (const int err = tty_.readAvailable(pending_, kMaxPending - held); err != 0) {
-        return fail(kCableIoError, explainTtyError(tty_.path(), "lecture", err));
+        return ioFailure("lecture", err);
     }
     return kCableOk;
 }
@@ -184,7 +190,7 @@ int TtyCable::breakOn() {
     const int err = tty_.setBreak(true);
     // Ptys and a few drivers have no break; the call sequence must go on.
     if (err != 0 && !refusedByDriver(err)) {
-        return fail(kCableIoError, explainTtyError(tty_.path(), "break", err));
+        return ioFailure("break", err);
     }
     return kCableOk;
 }
@@ -193,7 +199,7 @@ int TtyCable::breakOff() {
     if (!tty_.isOpen()) return notOpen();
     const int err = tty_.setBreak(false);
     if (err != 0 && !refusedByDriver(err)) {
-        return fail(kCableIoError, explainTtyError(tty_.path(), "break", err));
+        return ioFailure("break", err);
     }
     return kCableOk;
 }
@@ -219,10 +225,11 @@ std::uint32_t TtyCable::waitForQueue(std::uint32_t count, base::Clock::TimePoint
                 drain();
                 return held();
             case TtyDevice::Wait::HungUp:
+                gone_ = true;
                 fail(kCableIoError, "Le câble K-line " + tty_.path() + " a été déconnecté");
                 return held();
             case TtyDevice::Wait::Failed:
-                fail(kCableIoError, explainTtyError(tty_.path(), "attente", errno));
+                ioFailure("attente", errno);
                 return held();
         }
     }

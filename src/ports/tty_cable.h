@@ -38,12 +38,15 @@ public:
     bool isOpen() const override { return tty_.isOpen(); }
     std::uint32_t waitForQueue(std::uint32_t count, base::Clock::TimePoint deadline) override;
     std::string lastError() const override { return lastError_; }
+    bool gone() const override { return gone_; }
 
     // The rate the driver actually runs at, for traces; 0 when unknown.
     std::uint32_t actualBaudRate() const;
 
 private:
     int fail(int status, std::string why);
+    // An operation failed with errno `err`; marks the cable gone when the device vanished.
+    int ioFailure(const std::string& operation, int err);
     int notOpen();
     // Moves what the kernel holds into pending_ (bounded). Returns a cable status.
     int drain();
@@ -55,6 +58,7 @@ private:
     std::vector<std::uint8_t> pending_;
     std::size_t pendingStart_ = 0;  // bytes before this index were already read
     std::string lastError_;
+    bool gone_ = false;
 };
 
 }  // namespace dravio::ports

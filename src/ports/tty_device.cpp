@@ -201,6 +201,12 @@ int TtyDevice::writeAll(const void* data, std::size_t size, std::chrono::millise
     return 0;
 }
 
+bool TtyDevice::hungUp() const {
+    if (fd_ < 0) return false;
+    pollfd pfd{fd_, POLLIN, 0};
+    return ::poll(&pfd, 1, 0) > 0 && (pfd.revents & POLLHUP) != 0;
+}
+
 TtyDevice::Wait TtyDevice::waitReadable(std::chrono::steady_clock::time_point deadline) const {
     if (fd_ < 0) return Wait::Failed;
     for (;;) {

@@ -66,6 +66,8 @@ public:
     enum class Wait { Readable, TimedOut, HungUp, Failed };
     // Sleeps until something can be read or `deadline` passes.
     Wait waitReadable(std::chrono::steady_clock::time_point deadline) const;
+    // The other end hung up (pseudo-terminal closed, adapter unplugged), looked at without waiting.
+    bool hungUp() const;
 
 private:
     // ioctl_ or the kernel's, retried on EINTR. Returns 0 or errno.

@@ -58,6 +58,9 @@ struct Devices::Impl {
     std::unique_ptr<ports::TrafficCable> traffic;
     std::function<void(const ports::TrafficEvent&)> sink;
     std::unique_ptr<ports::SerialPort> elm;
+    // What the cable was opened as, to open it again.
+    std::string openedAs;
+    std::uint32_t openedBaud = 0;
 
     ~Impl() {
         // The cable talks to the adapter until the end: silence it first.
@@ -66,6 +69,8 @@ struct Devices::Impl {
 
     // Opens through the traffic recorder, so that it knows the baud rate from the start.
     bool openCable(const std::string& description, std::uint32_t baud, std::string& error) {
+        openedAs = description;
+        openedBaud = baud;
         traffic = std::make_unique<ports::TrafficCable>(*cable, *clock, [this](const ports::TrafficEvent& e) {
             if (sink) sink(e);
         });
@@ -183,6 +188,22 @@ bool Devices::reopenElm(std::string& error) {
     if (!d.elm) return false;
     if (d.elm->isOpen()) d.elm->close();
     return d.openElm(error);
+}
+
+bool Devices::reopen(std::string& error) {
+    Impl& d = *impl_;
+    if (d.elm) return reopenElm(error);
+    if (!d.traffic) return false;
+    if (d.simCable) d.simCable->setGone(false);
+    d.traffic->close();
+    ports::KLineCable& line = *d.traffic;
+    if (line.open(d.openedAs) != ports::kCableOk || line.setBaudRate(d.openedBaud) != ports::kCableOk ||
+        line.setDataCharacteristics8N1() != ports::kCableOk) {
+        error = "cannot open " + d.openedAs + ": " + d.cable->lastError();
+        line.close();
+        return false;
+    }
+    return true;
 }
 
 void Devices::close() {

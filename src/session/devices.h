@@ -80,6 +80,8 @@ public:
     void setTrafficSink(std::function<void(const ports::TrafficEvent&)> sink);
     // Closes and opens the ELM327's port again, its settings applied anew.
     bool reopenElm(std::string& error);
+    // Opens the cable or the adapter again after it went away (plugged back in).
+    bool reopen(std::string& error);
     // Lets go of every device.
     void close();
 

@@ -20,6 +20,7 @@ bool LinkHost::openDevices(const InterfaceChoice& choice, proto::Model model, st
     devices.close();
     error.clear();
     devices = Devices::open(choice, model, clock, *factory, error, options);
+    link.clearDeviceLost();
     link.ModeDemo = choice.kind == InterfaceKind::Demo;
     return error.empty();
 }
@@ -32,6 +33,7 @@ Session& LinkHost::startSession(SessionSetup setup, SessionOutputs outputs) {
         std::string error;
         openDevices(choice, setup.model, error);
     }
+    if (scheduling) trace.EcritTrace("Ordonnancement : " + scheduling->describe(), true);
     session = std::make_shared<Session>(loop, link, devices, std::move(setup), std::move(outputs));
     return *session;
 }

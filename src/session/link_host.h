@@ -5,12 +5,14 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "base/clock.h"
 #include "base/event_loop.h"
+#include "base/realtime.h"
 #include "link/link.h"
 #include "link/trace.h"
 #include "session/devices.h"
@@ -36,6 +38,11 @@ public:
     // Interface keys the selection asked to store, for the settings' owner.
     std::vector<std::pair<std::string, std::string>> interfaceWrites;
     std::shared_ptr<Session> session;
+
+    // The scheduling the link thread obtained, said in the trace at each session start.
+    std::optional<base::ThreadScheduling> scheduling;
+    // Called on the link thread itself: a real-time class where the system allows it.
+    void raiseScheduling() { scheduling = base::raiseThreadScheduling(); }
 
     // Opens the devices of `choice` for `model`; false with `error` set when it cannot.
     bool openDevices(const InterfaceChoice& choice, proto::Model model, std::string& error, OpenOptions options = {});

@@ -192,6 +192,7 @@ Session::Session(base::EventLoop& loop, link::Link& link, Devices& devices, Sess
             flush();
         }});
 
+    link_.setOnDeviceLost([this](const std::string&) { onDeviceLost(); });
     view_.setAsker([this](const base::MessageBox& box) { return ask(box); });
     view_.setOnBeep([this] {
         if (outputs_.beep) outputs_.beep();
@@ -217,6 +218,7 @@ Session::~Session() {
     link_.Timer_present().setEnabled(false);
     link_.Timer_present().setOnTick({});
     link_.setElmExchange({});
+    link_.setOnDeviceLost({});
     devices_.setTrafficSink({});
 }
 
@@ -296,6 +298,7 @@ void Session::writeSettings() {
 void Session::initialise() {
     if (aborted_) return;
     Running running(*this);
+    if (!reopenLostDevice()) return;
     init_->cdintialisation_Click();
     initialised_ = initialised_ || init_->linkUp();
     flush();
@@ -578,6 +581,7 @@ std::optional<diag::FaultReading> Session::readOneByteFaults() {
 }
 
 std::string Session::failure() const {
+    if (!link_.deviceLost().empty()) return deviceLostText();
     if (!view_.messages().empty()) return view_.messages().back().text;
     if (proto::rowOf(link_.TypeECU).init == proto::InitKind::None) {
         return "Pas d'initialisation pour ce modèle (" + std::string(proto::rowOf(link_.TypeECU).name) + ")";

@@ -85,6 +85,8 @@ struct SessionOutputs {
     std::function<void(const ecu::CycleRecord&)> record;
     // The AFR window's state (frmAFR).
     std::function<void(std::map<std::string, base::ControlState>)> afrChanges;
+    // The device went away, with the text to show; without it the session shows a message box.
+    std::function<void(const std::string&)> deviceLost;
 };
 
 // The simulated rider's question: the box that asks to turn the key.
@@ -167,6 +169,8 @@ public:
     OneByteWindows& oneByte() { return *oneByte_; }
     // Why the link is down, in one line.
     std::string failure() const;
+    // The cable or adapter went away: what the user was told, "" while it is there.
+    std::string deviceLostText() const;
 
     // The diagnostic button of a KWP2000 or OBD-II model (cddiag, mndiag): a running
     // cycle is asked to stop first; once it has ended the fault and test window loads
@@ -202,6 +206,9 @@ private:
     void keyOn();
     void writeSettings();
     void onTraffic(std::string line);
+    void onDeviceLost();
+    // Before an initialisation: opens a device that went away again; false when it is still gone.
+    bool reopenLostDevice();
     ecu::Exchange exchange();
     ecu::Wait wait();
     void setUpLambdaAndRecordings(ecu::CycleHooks& hooks);

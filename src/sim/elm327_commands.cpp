@@ -22,6 +22,7 @@ bool validArgument(AtCommand command, std::string_view arg) {
         case AtCommand::Linefeeds:
         case AtCommand::Spaces:
         case AtCommand::Headers:
+        case AtCommand::Memory:
             return arg == "0" || arg == "1";
         case AtCommand::SetProtocol:
         case AtCommand::TryProtocol: {
@@ -46,7 +47,7 @@ bool validArgument(AtCommand command, std::string_view arg) {
 }
 
 // Longest names first, so that "DPN" is not read as "D" + "PN".
-constexpr std::array<std::pair<std::string_view, AtCommand>, 25> kNames{{
+constexpr std::array<std::pair<std::string_view, AtCommand>, 26> kNames{{
     {"DPN", AtCommand::DescribeProtocolNumber},
     {"IIA", AtCommand::InitAddress},
     {"WS", AtCommand::WarmStart},
@@ -72,6 +73,7 @@ constexpr std::array<std::pair<std::string_view, AtCommand>, 25> kNames{{
     {"L", AtCommand::Linefeeds},
     {"S", AtCommand::Spaces},
     {"H", AtCommand::Headers},
+    {"M", AtCommand::Memory},
 }};
 
 }  // namespace

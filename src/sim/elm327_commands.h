@@ -36,6 +36,7 @@ enum class AtCommand {
     ProtocolClose,    // PC
     InitAddress,      // IIA
     AdaptiveTiming,   // AT0/1/2
+    Memory,           // M0/M1 (remembering the last protocol; nothing to remember here)
 };
 
 struct AtRequest {

@@ -227,6 +227,8 @@ void Elm327Emulator::runAt(TimePoint t, const AtRequest& at) {
         case AtCommand::Headers:
             settings_.headers = arg == "1";
             return ok();
+        case AtCommand::Memory:
+            return ok();
         case AtCommand::SetProtocol:
         case AtCommand::TryProtocol: {
             const bool automaticFlag = arg.front() == 'A';

@@ -73,6 +73,14 @@ public:
     // The ECU goes silent (stopped), then comes back where it was.
     void pause() { ::kill(pid_, SIGSTOP); }
     void resume() { ::kill(pid_, SIGCONT); }
+    // The bench responder dies: its side of the pseudo-terminal closes, as when a cable is pulled out.
+    void kill() {
+        if (pid_ <= 0) return;
+        ::kill(pid_, SIGKILL);
+        int status = 0;
+        ::waitpid(pid_, &status, 0);
+        pid_ = -1;
+    }
     std::string log() const {
         std::ifstream in(logPath_);
         std::stringstream s;

@@ -45,8 +45,9 @@ TEST_F(CycleTest, ShownEngineSpeedIsRoundedDownToTensAndZeroBelow300) {
     const std::pair<int, const char*> cases[] = {{1199, "1 190"}, {1005, "1 000"}, {9999, "9 990"}, {1990, "1 990"},
                                                  {309, "300"},    {300, "300"},    {299, "0"},      {295, "0"}};
     const auto block = [](int rpm) {
-        return "96F11061A0" + proto::ByteToHex(rpm >> 8) + proto::ByteToHex(rpm) +
-               "03F2003D00390029010C0089013C068E9C403C";
+        const std::string body = "96F11061A0" + proto::ByteToHex(rpm >> 8) + proto::ByteToHex(rpm) +
+                                 "03F2003D00390029010C0089013C068E9C40";
+        return body + proto::CalculChecksum(body);
     };
     const std::string request = "8210F121A0" + proto::CalculChecksum("8210F121A0");
     testing::ScriptedEcu ecu;

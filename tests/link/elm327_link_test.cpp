@@ -7,6 +7,7 @@
 #include "sim/elm327_emulator.h"
 #include "twin/elm327_serial_port.h"
 #include "sim/kwp_ecu.h"
+#include "sim/obd_ecu.h"
 
 namespace dravio::link {
 namespace {
@@ -80,6 +81,36 @@ TEST_F(Elm327LinkTest, NoBusAndNoPositiveAnswerMeansFailure) {
     EXPECT_FALSE(withScript.InitComELM());
     EXPECT_EQ(withScript.identification(), "");
     EXPECT_FALSE(view.visible("frMoteurPP"));
+}
+
+}  // namespace
+}  // namespace dravio::link
+
+namespace dravio::link {
+namespace {
+
+// OBD-II through a genuine adapter and a clone: the automatic search finds the
+// simulated engine and the answers carry its address, as on the cable.
+TEST(Elm327Obd, BothProfilesFindTheEngineByTheirOwnSearch) {
+    for (const auto& profile : {sim::Elm327Profile::genuine(), sim::Elm327Profile::clone()}) {
+        testing::LineBench bench;
+        bench.link.TypeInterface = kInterfaceElm327;
+        bench.link.TypeECU = proto::Model::Obd;
+        bench.clock.advance(2s);
+        sim::ObdEcu engine;
+        sim::Elm327Emulator adapter(profile);
+        adapter.setEcu(&engine);
+        twin::Elm327SerialPort port{bench.clock, adapter};
+        port.setPortNumber(1);
+        ASSERT_EQ(port.open(), ports::kSerialOk);
+        Elm327Link elm{bench.link, port, bench.view, bench.channels};
+        elm.install();
+        EXPECT_TRUE(elm.InitComOBD()) << profile.version;
+        EXPECT_TRUE(bench.traceWith("Echec").empty()) << profile.version;
+        EXPECT_NE(bench.traceWith("Protocole : ").at(0).find('A'), std::string::npos) << "found by the automatic search";
+        const auto rpm = bench.link.EnvoieRequete("010C", "", 0, 1000);
+        EXPECT_NE(rpm.find(bench.link.EnteteReponse + "410C"), std::string::npos) << profile.version << ": " << rpm;
+    }
 }
 
 }  // namespace

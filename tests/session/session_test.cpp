@@ -220,3 +220,4 @@ TEST_F(LinkSessionTest, ChannelDoubleClickWritesTheSettings) {
 
 }  // namespace
 }  // namespace dravio::session
+

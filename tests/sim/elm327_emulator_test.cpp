@@ -33,13 +33,13 @@ TEST(Elm327Commands, AnswersInAnyFormAndLengthAndDisplayModes) {
                      {"ATSP5\rATH1\rATS1\r", "21A0\r", "BUS INIT: OK\r82 F1 10 61 A0 84 \r\r>"},
                      {"ATL1\rATSP5\rATH0\rATS0\r", "21A0\r", "BUS INIT: OK\r\n61A0\r\n\r\n>"}});
     for (const std::string& refused : std::vector<std::string>{
-             "ATSPD\r", "ATSH81\r", "ATWM8110F13E00112233\r", "ATST1\r", "ATFI\r", "ATE2\r", "AT\r", "ATSI\r",
+             "ATSPD\r", "ATSH81\r", "ATWM8110F13E00112233\r", "ATST1\r", "ATFI\r", "ATE2\r", "AT\r", "ATSI\r", "ATM2\r",
              "HELLO\r", "21A\r", "0102030405060708\r", std::string(200, 'A') + "\r"}) {
         expectDialogues({{"", refused, "?\r\r>"}});
     }
     ElmBench fresh;
     EXPECT_EQ(fresh.exchange("\r"), "\\r>") << "before any command: echo and prompt";
-    for (const std::string accepted : {"ATD\r", "ATAL\r", "ATNL\r", "ATAT2\r", "ATSP5\r", "ATKW0\r", "ATIIA10\r"})
+    for (const std::string accepted : {"ATD\r", "ATAL\r", "ATNL\r", "ATAT2\r", "ATSP5\r", "ATKW0\r", "ATIIA10\r", "ATM0\r", "ATM1\r"})
         EXPECT_EQ(fresh.exchange(accepted), V(accepted + "OK\r\r>")) << "echo on";
     fresh.send("ATE0\r");
     EXPECT_EQ(fresh.send("ATI\rATI\r"), "ELM327 v2.1\\r\\r>ELM327 v2.1\\r\\r>") << "one write, two commands";

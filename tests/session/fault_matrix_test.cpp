@@ -1,0 +1,151 @@
+// Faults of the line and the ECU against the session's procedures, on the virtual
+// clock with the simulated 59M: no hang, no implausible reading, and the state the
+// user expects (transient faults survived, a silent ECU or a missing cable taking
+// the link down, one initialisation bringing it back).
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ports/sim_cable.h"
+#include "session/link_host.h"
+#include "sim/kwp_session.h"
+#include "sim/responder.h"
+
+namespace dravio::session {
+namespace {
+
+using namespace std::chrono_literals;
+
+struct Bench {
+    Bench() {
+        std::string error;
+        EXPECT_TRUE(host.openDevices({InterfaceKind::Simulator, ""}, proto::Model::M59, error)) << error;
+        SessionSetup setup;
+        setup.model = proto::Model::M59;
+        setup.modeDemo = false;
+        setup.settings.autoStart = 0;
+        setup.settings.cycle.Tempo = 1;
+        SessionOutputs outputs;
+        outputs.ask = [this](const base::MessageBox& box) {
+            boxes.push_back(box.text);
+            return base::MessageAnswer::Ok;
+        };
+        outputs.record = [this](const ecu::CycleRecord& r) {
+            records.push_back(r);
+            if (records.size() >= wanted) session->stopMeasuring();
+        };
+        session = &host.startSession(setup, outputs);
+    }
+    sim::Faults& faults() { return host.devices.simulatedEcu()->session->faults(); }
+    ports::SimCable& cable() { return *host.devices.simCable(); }
+
+    base::VirtualClock clock{base::Clock::TimePoint{} + 1s};
+    base::EventLoop loop{clock};
+    LinkHost host{clock, loop, realDeviceFactory()};
+    Session* session = nullptr;
+    std::vector<ecu::CycleRecord> records;
+    std::vector<std::string> boxes;
+    std::size_t wanted = 20;
+    // The ignition comes back on after a silence.
+    base::Timer ignition{loop, [this] {
+                             cable().setUnplugged(false);
+                             ignition.setEnabled(false);
+                         }};
+};
+
+// What the ECU can send, so what a reading can be.
+void expectPlausible(const std::vector<ecu::CycleRecord>& records, const std::string& cell) {
+    for (const auto& r : records) {
+        EXPECT_TRUE(r.Regime >= 0 && r.Regime <= 16000) << cell << ": " << r.Regime << " rpm";
+        EXPECT_TRUE(r.Papillon >= 0 && r.Papillon <= 100) << cell << ": throttle " << r.Papillon;
+        EXPECT_TRUE(r.TempEau >= -40 && r.TempEau <= 150) << cell << ": engine " << r.TempEau;
+        EXPECT_TRUE(r.TempAir >= -40 && r.TempAir <= 150) << cell << ": air " << r.TempAir;
+        EXPECT_TRUE(r.TensionVal >= 0 && r.TensionVal <= 20) << cell << ": battery " << r.TensionVal;
+    }
+}
+
+enum class Procedure { Initialise, Measure };
+
+enum class After { Up, Down, Either };
+
+struct Fault {
+    const char* name;
+    std::function<void(Bench&)> inject;
+    // After the procedure: the link's state (Either: a single lost keep-alive answer
+    // rightly takes it down, so random byte errors may or may not), and (measuring)
+    // the cycle still reaching its 20 cycles.
+    After link;
+    bool cycleSurvives;
+};
+
+TEST(FaultMatrix, EveryFaultAgainstInitialisationAndMeasuring) {
+    const Fault faults[] = {
+        {"two answers dropped", [](Bench& b) { b.faults().dropNextAnswers(2); }, After::Up, true},
+        {"two bad checksums", [](Bench& b) { b.faults().corruptChecksumOfNext(2); }, After::Up, true},
+        {"corrupted bytes", [](Bench& b) { b.faults().setByteErrors(0.0, 0.02); }, After::Either, true},
+        {"dropped bytes", [](Bench& b) { b.faults().setByteErrors(0.02, 0.0); }, After::Either, true},
+        {"two answers past the time-out", [](Bench& b) { b.faults().delayNextAnswers(2, 700ms); }, After::Up, true},
+        {"response-pending storm", [](Bench& b) { b.faults().responsePendingBeforeNext(6); }, After::Up, true},
+        {"noise on the line",
+         [](Bench& b) {
+             for (int i = 1; i <= 5; ++i) b.faults().addNoise({b.clock.now() + i * 300ms, {0x55, 0xFF, 0x00, 0x84}});
+         },
+         After::Up, true},
+        {"ECU silent for 10 s",
+         [](Bench& b) {
+             b.cable().setUnplugged(true);
+             b.ignition.setInterval(10s);
+             b.ignition.setEnabled(true);
+         },
+         After::Down, false},
+        {"cable pulled out", [](Bench& b) { b.cable().setGone(true); }, After::Down, false},
+    };
+    for (const auto procedure : {Procedure::Initialise, Procedure::Measure}) {
+        for (const auto& fault : faults) {
+            const std::string cell =
+                std::string(procedure == Procedure::Initialise ? "initialise / " : "measure / ") + fault.name;
+            Bench b;
+            if (procedure == Procedure::Measure) {
+                b.session->initialise();
+                ASSERT_TRUE(b.session->linkUp()) << cell;
+            }
+            const auto start = b.clock.now();
+            fault.inject(b);
+            if (procedure == Procedure::Initialise) {
+                b.session->initialise();
+            } else {
+                b.session->parametre();
+            }
+            b.loop.runFor(5s);  // the keep-alive has its say
+            EXPECT_LT(b.clock.now() - start, 3min) << cell << ": every wait is bounded";
+            expectPlausible(b.records, cell);
+            After expected = fault.link;
+            // The 40 wake-up attempts outlast 10 s of silence: the ECU answers within them.
+            if (procedure == Procedure::Initialise && fault.name == std::string("ECU silent for 10 s")) {
+                expected = After::Up;
+            }
+            if (expected != After::Either) {
+                EXPECT_EQ(b.session->linkUp(), expected == After::Up) << cell << ": " << b.session->failure();
+            }
+            if (procedure == Procedure::Measure) {
+                EXPECT_EQ(b.records.size() >= 20, fault.cycleSurvives) << cell << ": " << b.records.size() << " cycles";
+                EXPECT_FALSE(b.session->measuring()) << cell;
+            }
+            if (fault.name == std::string("cable pulled out")) {
+                EXPECT_NE(b.boxes.back().find("débranché"), std::string::npos) << cell << ": the user is told";
+            }
+            if (!b.session->linkUp()) {
+                // The ECU back (or the cable plugged in again): one click brings the link up.
+                b.loop.runFor(10s);
+                b.session->initialise();
+                EXPECT_TRUE(b.session->linkUp()) << cell << " then back: " << b.session->failure();
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace dravio::session

@@ -135,17 +135,6 @@ TEST_F(RiderTest, ASilentEcuShowsTheLinkDownAndNoValue) {
     quitAndWait();
 }
 
-TEST_F(RiderTest, NoCableIsExplainedBeforeTheDemonstrationAndTheTitleSaysSo) {
-    auto& main = startToMainWindow();
-    ASSERT_TRUE(app->modeDemo());
-    ASSERT_FALSE(presenter.messages.empty());
-    const QString told = presenter.messages.back().text;
-    EXPECT_TRUE(told.contains("Aucun câble FTDI trouvé")) << told.toStdString();
-    EXPECT_TRUE(told.contains("mode démonstration")) << told.toStdString();
-    EXPECT_TRUE(main.windowTitle().contains("DÉMONSTRATION")) << main.windowTitle().toStdString();
-    quitAndWait();
-}
-
 TEST_F(RiderTest, TheTraceWindowComesBackFromItsMenuEntryOnceClosed) {
     auto& main = startToMainWindow();
     auto* trace = app->traceWindow();

@@ -146,42 +146,6 @@ TEST_F(LinkSessionTest, ReplayedRowsShowLikeTheCycleAndWaitForItToStop) {
 }
 
 // What the cycle showed while recording is what the replay of that recording shows.
-TEST_F(LinkSessionTest, ARecordingReplaysToTheSameShownValuesRowForRow) {
-    build(proto::Model::M59, true);
-    const auto folder = std::filesystem::temp_directory_path() / ("dravio-replay-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder);
-    const char* labels[] = {"Rmp", "Potar", "Injection", "Avance", "Pression", "Air", "Eau", "Tension"};
-    const auto shownNow = [&] {
-        std::vector<std::string> texts;
-        for (const char* label : labels) texts.push_back(session->view().text(label));
-        return texts;
-    };
-    std::vector<std::vector<std::string>> live;
-    display::TextRecording recording(folder, display::RecordLayout::Standard);
-    std::tm now{};
-    now.tm_mday = 6;
-    ASSERT_FALSE(recording.start(now).empty());
-    onRecord = [&](const ecu::CycleRecord& record) {
-        recording.writeLine(record, display::RecordTexts{});
-        live.push_back(shownNow());
-        if (live.size() == 12) session->stopMeasuring();
-    };
-    session->parametre();
-    onRecord = {};
-    const auto csv = recording.stop();
-    ASSERT_FALSE(csv.empty());
-
-    std::string error;
-    const auto replayed = convert::loadRecording(csv, error);
-    ASSERT_TRUE(replayed.has_value()) << error;
-    ASSERT_EQ(replayed->rows.size(), live.size());
-    for (std::size_t i = 0; i < live.size(); ++i) {
-        ASSERT_TRUE(session->replayRow(convert::liveValuesOf(*replayed, replayed->rows[i])));
-        EXPECT_EQ(shownNow(), live[i]) << "row " << i + 1;
-    }
-    std::filesystem::remove_all(folder);
-}
-
 TEST_F(LinkSessionTest, WorkForTheIdleLinkWaitsForTheCycleToEnd) {
     build(proto::Model::M59, true);  // demonstration mode, no cable
     session->initialise();

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "base/number_pattern.h"
+#include "ecu/plausible.h"
 #include "link/value_labels.h"
 
 namespace dravio::ecu {
@@ -94,6 +95,7 @@ void MeasurementCycle::cdparametre_Click() {
 
 void MeasurementCycle::setUp() {
     m_ = Mesures{};
+    lastPlausible_ = Mesures{};
     if (!decoder_ || decoder_->model() != link_.TypeECU) decoder_.emplace(link_.TypeECU, link_.EnteteReponse);
     timer_.Start();
     lastReading_ = 0;
@@ -169,6 +171,14 @@ void MeasurementCycle::iteration() {
                                      std::int16_t delaiMs) { return link_.EnvoieRequete(requete, demo, longueur, delaiMs); };
     const Wait wait = [this](double secondes) { link_.Attente(secondes); };
     const auto tps = decoder_->poll(exchange, wait, on, fast, m_);
+    if (const std::string wrong = implausibleValue(link_.TypeECU, m_); !wrong.empty()) {
+        // Neither shown nor recorded, nor averaged into the next cycles.
+        link_.trace().EcritTrace(text(2515, "Valeur invraisemblable rejetée : ") + wrong, true);
+        m_ = lastPlausible_;
+        for (const char* label : link::kValueLabels) view_.setText(label, kOff);
+        return;
+    }
+    lastPlausible_ = m_;
     if (tps.lbLsbTPS) view_.setText("lbLsbTPS", *tps.lbLsbTPS);
     if (tps.lbTPSVolt) view_.setText("lbTPSVolt", *tps.lbTPSVolt);
     if (link_.TypeECU == proto::Model::M59 && hooks_.afterPoll) hooks_.afterPoll();

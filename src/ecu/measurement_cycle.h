@@ -125,6 +125,7 @@ private:
     CycleHooks hooks_;
     std::optional<MeasureDecoder> decoder_;
     Mesures m_;
+    Mesures lastPlausible_;
     CycleRecord record_;
     std::array<std::array<float, kHistorySlots>, kHistoryChannels> history_{};
     base::CTimeIt timer_;

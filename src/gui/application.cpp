@@ -416,6 +416,7 @@ session::SessionSetup Application::sessionSetup() const {
                   {"Tension", settings_.Tension}, {"Potar", settings_.Potar},   {"Trimmer", settings_.Trimmer},
                   {"MoteurPP", settings_.MoteurPP}};
     s.autoStart = settings_.Auto;
+    s.autoReinit = settings_.ReInitAuto;
     for (const auto key : {support::keys::Init, support::keys::InitB, support::keys::Chrono}) {
         if (ini_->hasKey(support::keys::ECU, key)) {
             setup.ecuMemory[std::string(key)] = ini_->readString(support::keys::ECU, key, "");

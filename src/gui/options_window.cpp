@@ -122,6 +122,9 @@ OptionsWindow::OptionsWindow(OptionsModel model, support::IniFile& ini, DialogPr
     chAuto_->setObjectName("chAuto");
     setCaptionId(chAuto_, 2206);
     chAuto_->setChecked(settings.Auto == 1);
+    chReInitAuto_ = setCaptionId(new QCheckBox("Réinitialiser automatiquement après une perte de liaison", frDivers), 2232);
+    chReInitAuto_->setObjectName("chReInitAuto");
+    chReInitAuto_->setChecked(settings.ReInitAuto);
     cbLangue_ = new QComboBox(frDivers);
     cbLangue_->setObjectName("cbLangue");
     for (const auto name : support::kLanguageNames) {
@@ -134,6 +137,7 @@ OptionsWindow::OptionsWindow(OptionsModel model, support::IniFile& ini, DialogPr
     setCaptionId(chModeTest_, 2207);
     chModeTest_->setChecked(model_.modeDemo);
     diversLayout->addWidget(chAuto_);
+    diversLayout->addWidget(chReInitAuto_);
     diversLayout->addWidget(cbLangue_);
     diversLayout->addWidget(chModeTest_);
     grid->addWidget(frDivers, 1, 1);
@@ -253,6 +257,7 @@ void OptionsWindow::collect() {
     settings.UniteTemp = opCelsius_->isChecked();
     settings.UnitePression = opHpa_->isChecked();
     settings.Auto = chAuto_->isChecked() ? 1 : 0;
+    settings.ReInitAuto = chReInitAuto_->isChecked();
     settings.Langue = cbLangue_->currentText().toStdString();
     model_.modeDemo = chModeTest_->isChecked();
     settings.LcDlp = cbLcDlp_->currentText().toStdString();

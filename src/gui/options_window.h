@@ -53,6 +53,7 @@ private:
     QRadioButton* opHpa_;
     QRadioButton* opMmHg_;
     QCheckBox* chAuto_;
+    QCheckBox* chReInitAuto_ = nullptr;
     QComboBox* cbLangue_;
     QCheckBox* chModeTest_;
     QComboBox* cbLcDlp_;

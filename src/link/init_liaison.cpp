@@ -204,7 +204,12 @@ bool LinkInitialisation::InitLiaison() {
     mode_ = mode;
     link_.Timer_present().setEnabled(true);
     if (!success && attempt >= kMaxAttempts) {
-        view_.showMessage({kNoAnswerText, kNoAnswerTitle, base::MessageBox::Icon::Critical, base::MessageBox::Buttons::Ok});
+        if (quietFailure) {
+            link_.trace().EcritTrace(kNoAnswerText, true);
+        } else {
+            view_.showMessage(
+                {kNoAnswerText, kNoAnswerTitle, base::MessageBox::Icon::Critical, base::MessageBox::Buttons::Ok});
+        }
         link_.Timer_present().setEnabled(false);
     }
 

@@ -39,6 +39,9 @@ void applyIdentification(base::ViewState& view, InitChannels& channels, const st
 class LinkInitialisation {
 public:
     static constexpr int kMaxAttempts = 40;
+    // An unattended attempt (automatic re-initialisation) ends without the
+    // "no answer" box: the trace says it, and the next attempt follows.
+    bool quietFailure = false;
     static constexpr double kBasePulse = 0.022;
     static constexpr std::uint32_t kLowBaud = 200;
     static constexpr std::uint32_t kBaud = 10400;

@@ -288,6 +288,7 @@ void InitProcedure::linkDown() {
     // No value may stay on screen as if it were still read.
     for (const char* label : kValueLabels) view_.setText(label, "--");
     link_.Timer_present().setEnabled(false);
+    if (hooks_.linkWentDown) hooks_.linkWentDown();
 }
 
 void InitProcedure::Timer_present_Tick() {

@@ -41,6 +41,8 @@ struct InitHooks {
     std::function<bool()> externalLambda;
     // Opens the ELM327 port for the initialisation; false when it cannot be opened.
     std::function<bool()> openElmPort;
+    // The link has just gone down (keep-alive without answer, device gone).
+    std::function<void()> linkWentDown;
 };
 
 // Mouse pointer shapes the procedure shows while it works.

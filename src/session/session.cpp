@@ -17,6 +17,7 @@ namespace dravio::session {
 namespace {
 constexpr std::size_t kTrafficBacklog = 4000;
 constexpr auto kIdlePoll = std::chrono::milliseconds(20);
+constexpr auto kReinitEvery = std::chrono::seconds(5);
 
 // [Mesures] key -> the value label that carries the channel.
 constexpr std::pair<const char*, const char*> kChannelLabels[] = {
@@ -60,7 +61,8 @@ Session::Session(base::EventLoop& loop, link::Link& link, Devices& devices, Sess
                  settings_.graph = s;
                  if (outputs_.graphSettingsChanged) outputs_.graphSettingsChanged(s, how);
              }),
-      idleWatch_(loop) {
+      idleWatch_(loop),
+      reinitTimer_(loop) {
     const proto::Model model = setup_.model;
     link_.TypeECU = model;
     link_.TypeInterface = devices_.choice().typeInterface();
@@ -100,6 +102,9 @@ Session::Session(base::EventLoop& loop, link::Link& link, Devices& devices, Sess
     hooks.modelName = [modeles = proto::InitModeles()](proto::Model m) { return std::string(modeles.name(m)); };
     hooks.GetTrimmerInitial = [this] { return std::to_string(readTrimmerInitial()); };
     hooks.cdparametreClick = [this] { parametre(); };
+    hooks.linkWentDown = [this] {
+        if (settings_.autoReinit && proto::isKwp(link_.TypeECU)) reinitTimer_.setEnabled(true);
+    };
     hooks.MesuresArretees = [this] { return cycle_->MesuresArretees; };
     hooks.setStopMesures = [this] { cycle_->StopMesures = true; };
     hooks.externalLambda = [this] { return setup_.lambda.SourceAFR != display::AfrSource::None; };
@@ -166,6 +171,13 @@ Session::Session(base::EventLoop& loop, link::Link& link, Devices& devices, Sess
     cycle_ = std::make_unique<ecu::MeasurementCycle>(link_, view_, settings_.cycle, std::move(cycleHooks));
     cycle_->fastMode = [this] { return view_["chgraph"].checked.value_or(false) && !graph_.options().chTPS; };
 
+    reinitTimer_.setInterval(kReinitEvery);
+    reinitTimer_.setOnTick([this] {
+        // From a task of its own: a started cycle must not run inside the timer's tick.
+        loop_.post([this, alive = alive_] {
+            if (*alive) automaticReinitialisation();
+        });
+    });
     idleWatch_.setInterval(kIdlePoll);
     idleWatch_.setOnTick([this] {
         if (depth_ > 0) return;
@@ -220,6 +232,26 @@ Session::~Session() {
     link_.setElmExchange({});
     link_.setOnDeviceLost({});
     devices_.setTrafficSink({});
+}
+
+void Session::automaticReinitialisation() {
+    if (linkUp() || aborted_ || closed_) {
+        reinitTimer_.setEnabled(false);
+        return;
+    }
+    if (depth_ > 0) return;  // the rider's own procedure runs
+    if (!link_.deviceLost().empty()) {
+        // Quietly until the device is back: the rider was told once already.
+        std::string why;
+        if (!devices_.reopen(why)) return;
+        link_.clearDeviceLost();
+        link_.setCable(devices_.cable());
+    }
+    link_.trace().EcritTrace(text(2514, "Réinitialisation automatique"), true);
+    kwp_->quietFailure = true;
+    initialise();
+    kwp_->quietFailure = false;
+    if (linkUp()) reinitTimer_.setEnabled(false);
 }
 
 std::int16_t Session::readTrimmerInitial() {

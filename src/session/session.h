@@ -49,6 +49,9 @@ struct SessionSettings {
     // Tension, Potar, Trimmer, MoteurPP.
     std::map<std::string, bool> channels;
     int autoStart = 1;
+    // Re-initialise by itself, every few seconds, once the link of a KWP2000 or
+    // OBD-II ECU went down (off unless the rider asks for it).
+    bool autoReinit = false;
 };
 
 struct SessionSetup {
@@ -207,6 +210,7 @@ private:
     void writeSettings();
     void onTraffic(std::string line);
     void onDeviceLost();
+    void automaticReinitialisation();
     // Before an initialisation: opens a device that went away again; false when it is still gone.
     bool reopenLostDevice();
     ecu::Exchange exchange();
@@ -243,6 +247,7 @@ private:
     std::unique_ptr<Recorder> recorder_;
 
     base::Timer idleWatch_;
+    base::Timer reinitTimer_;
     std::vector<std::function<void()>> whenIdle_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     bool flushScheduled_ = false;

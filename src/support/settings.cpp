@@ -61,6 +61,7 @@ void Settings::load(const IniFile& ini) {
     LcDlp = ini.readString(keys::COM, keys::LcDlp, defaults.LcDlp);
 
     Auto = ini.readInt(keys::Menu, keys::Auto, defaults.Auto);
+    ReInitAuto = ini.readInt(keys::Menu, keys::ReInitAuto, 0) != 0;
     Log = ini.readInt(keys::MENU, keys::Log, defaults.Log);
 
     Tempo = ini.readInt(keys::Affichage, keys::Tempo, defaults.Tempo);
@@ -114,6 +115,9 @@ bool Settings::EcritConfig(IniFile& ini) const {
     set(keys::COM, keys::PORT, std::to_string(Port));
     set(keys::Mesures, keys::ALFAU22, "0");
     set(keys::Menu, keys::Auto, std::to_string(Auto));
+    // Our own key: written once the rider has turned it on, so that a settings file of
+    // the described layout stays as it was until then.
+    if (ReInitAuto || ini.hasKey(keys::Menu, keys::ReInitAuto)) set(keys::Menu, keys::ReInitAuto, ReInitAuto ? "1" : "0");
     set(keys::Affichage, keys::Tempo, std::to_string(Tempo));
     set(keys::Graphe, keys::NbPoint, std::to_string(NbPoint));
     set(keys::Graphe, keys::zMax, formatFourDigits(zMax));

@@ -34,6 +34,7 @@ struct Settings {
     // [Menu] / [MENU] (one section)
     int Auto = 1;  // auto: 1 starts the measurement cycle after a successful initialisation
     int Log = 0;   // log: number of the last trace file (see rotateTraceFile)
+    bool ReInitAuto = false;  // ReInitAuto: re-initialise by itself after the link went down
 
     // [Affichage]
     int Tempo = 5;                    // Tempo: averaging depth in cycles

@@ -33,6 +33,7 @@ inline constexpr std::string_view Menu = "Menu";
 inline constexpr std::string_view MENU = "MENU";
 inline constexpr std::string_view Auto = "auto";
 inline constexpr std::string_view Log = "log";
+inline constexpr std::string_view ReInitAuto = "ReInitAuto";
 
 inline constexpr std::string_view Affichage = "Affichage";
 inline constexpr std::string_view Tempo = "Tempo";

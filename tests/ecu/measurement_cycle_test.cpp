@@ -68,6 +68,39 @@ TEST_F(CycleTest, ShownEngineSpeedIsRoundedDownToTensAndZeroBelow300) {
     }
 }
 
+TEST_F(CycleTest, AWellFormedAnswerCarryingNonsenseIsNeitherShownNorRecorded) {
+    const auto block = [](int rpm) {
+        const std::string body = "96F11061A0" + proto::ByteToHex(rpm >> 8) + proto::ByteToHex(rpm) +
+                                 "03F2003D00390029010C0089013C068E9C40";
+        return body + proto::CalculChecksum(body);
+    };
+    const std::string request = "8210F121A0" + proto::CalculChecksum("8210F121A0");
+    testing::ScriptedEcu ecu;
+    ecu.answers[request] = block(1200);
+    cable.setPeer(&ecu);
+    settings.Tempo = 1;
+    std::string shownAfterNonsense;
+    each = [&] {
+        if (records.size() == 1) {
+            ecu.answers[request] = block(0xFFFF);  // 65535 rpm: a confused ECU, not an engine
+            // The next cycle reads the nonsense; the good answer comes back after it.
+            link.loop().post([&] {
+                link.loop().post([&] { ecu.answers[request] = block(1300); });
+            });
+        }
+    };
+    view.setOnChange([&] {
+        if (records.size() == 1 && view.text("Rmp") == "--") shownAfterNonsense = "--";
+    });
+    stopAfter = 2;
+    cycle->cdparametre_Click();
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].Regime, 1200);
+    EXPECT_EQ(records[1].Regime, 1300);
+    EXPECT_EQ(shownAfterNonsense, "--");
+    EXPECT_EQ(traceWith("Valeur invraisemblable rejetée : ").size(), 1u);
+}
+
 TEST_F(CycleTest, DemonstrationShowsTheUnitsOfTheSettingsAndDashesForChannelsOff) {
     link.ModeDemo = true;
     settings.UniteTemp = settings.UnitePression = false;

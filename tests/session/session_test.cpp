@@ -13,6 +13,8 @@
 #include "link/link.h"
 #include "proto/models.h"
 #include "session/link_host.h"
+#include "sim/kwp_session.h"
+#include "sim/responder.h"
 
 namespace dravio::session {
 namespace {
@@ -185,3 +187,34 @@ TEST_F(LinkSessionTest, ChannelDoubleClickWritesTheSettings) {
 }  // namespace
 }  // namespace dravio::session
 
+
+namespace dravio::session {
+namespace {
+
+// Ignition off, then on again: with the option the link comes back by itself, quietly;
+// without it the rider's click is needed.
+TEST_F(LinkSessionTest, AutomaticReinitialisationBringsTheLinkBackOnlyWhenAskedFor) {
+    for (const bool automatic : {false, true}) {
+        build(proto::Model::M59);
+        auto setup = session->settings();
+        session->initialise();
+        ASSERT_TRUE(session->linkUp()) << session->failure();
+        SessionSetup again;
+        again.settings = setup;
+        again.settings.autoReinit = automatic;
+        session->reconfigure(again);
+        asked.clear();
+
+        auto& faults = host.devices.simulatedEcu()->session->faults();
+        faults.dropNextAnswers(1000000);
+        loop.runFor(6s);  // the keep-alive finds the ECU silent
+        ASSERT_FALSE(session->linkUp());
+        faults.dropNextAnswers(0);
+        loop.runFor(60s);
+        EXPECT_EQ(session->linkUp(), automatic) << (automatic ? "automatic" : "by hand");
+        EXPECT_TRUE(asked.empty()) << asked.front();
+    }
+}
+
+}  // namespace
+}  // namespace dravio::session

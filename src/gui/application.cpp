@@ -172,12 +172,12 @@ void Application::afterInterface() {
     session_ = std::make_unique<SessionController>(linkThread_, presenter_, model_, settings_, *ini_);
     session_->setCatalog(languageApplier_.catalog());
     connect(&languageApplier_, &LanguageApplier::languageChanged, session_.get(), &SessionController::setCatalog);
-    session_->open(*mainWindow_, sessionSetup());
-
+    // The trace file first: the session's first lines (its scheduling mode) belong in it.
     linkThread_.post([line = "Version : Dravio" + versionText_, file = traceFile_.FichierTrace](LinkHost& context) {
         context.trace.EcritTrace(line, false);
         context.trace.openFile(file);
     });
+    session_->open(*mainWindow_, sessionSetup());
     if (config_.updateCheckAtStart) checkForUpdates(false);
     // A text recording a crash left behind becomes its ".csv" now.
     linkThread_.post([data = folders_.DossierData](LinkHost& context) { session::recoverRecordings(context.trace, data); });

@@ -117,6 +117,8 @@ TEST_F(AppTest, TraceWindowMirrorsTheTraceAndTheVersionLine) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return !list.findItems(version, Qt::MatchExactly).isEmpty(); }, 5000));
     app->linkThread().post([](LinkHost& context) { context.trace.EcritTrace("ligne de test", true); });
     EXPECT_TRUE(QTest::qWaitFor([&] { return !list.findItems("ligne de test", Qt::MatchExactly).isEmpty(); }, 5000));
+    // The file is open before the session's first timed lines.
+    EXPECT_TRUE(list.findItems("fichier de trace non ouvert", Qt::MatchContains).isEmpty());
     // The timed line went to the trace file, opened after the version line.
     quitAndWait();
     std::FILE* f = std::fopen(app->traceFile().FichierTrace.c_str(), "r");

@@ -4,7 +4,11 @@
 // the link down, one initialisation bringing it back).
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -20,7 +24,7 @@ namespace {
 using namespace std::chrono_literals;
 
 struct Bench {
-    Bench() {
+    explicit Bench(std::filesystem::path data = {}) {
         std::string error;
         EXPECT_TRUE(host.openDevices({InterfaceKind::Simulator, ""}, proto::Model::M59, error)) << error;
         SessionSetup setup;
@@ -28,6 +32,7 @@ struct Bench {
         setup.modeDemo = false;
         setup.settings.autoStart = 0;
         setup.settings.cycle.Tempo = 1;
+        setup.DossierData = std::move(data);
         SessionOutputs outputs;
         outputs.ask = [this](const base::MessageBox& box) {
             boxes.push_back(box.text);
@@ -67,7 +72,19 @@ void expectPlausible(const std::vector<ecu::CycleRecord>& records, const std::st
     }
 }
 
-enum class Procedure { Initialise, Measure };
+enum class Procedure { Initialise, Measure, Record };
+
+// The lines of the text recording in `folder` (there is one).
+std::size_t recordedLines(const std::filesystem::path& folder) {
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        if (entry.path().extension() != ".txt") continue;
+        std::ifstream in(entry.path());
+        std::size_t lines = 0;
+        for (std::string line; std::getline(in, line);) ++lines;
+        return lines;
+    }
+    return 0;
+}
 
 enum class After { Up, Down, Either };
 
@@ -103,12 +120,15 @@ TEST(FaultMatrix, EveryFaultAgainstInitialisationAndMeasuring) {
          After::Down, false},
         {"cable pulled out", [](Bench& b) { b.cable().setGone(true); }, After::Down, false},
     };
-    for (const auto procedure : {Procedure::Initialise, Procedure::Measure}) {
+    const auto data = std::filesystem::temp_directory_path() / ("dravio-matrix-" + std::to_string(::getpid()));
+    for (const auto procedure : {Procedure::Initialise, Procedure::Measure, Procedure::Record}) {
         for (const auto& fault : faults) {
-            const std::string cell =
-                std::string(procedure == Procedure::Initialise ? "initialise / " : "measure / ") + fault.name;
-            Bench b;
-            if (procedure == Procedure::Measure) {
+            const char* names[] = {"initialise / ", "measure / ", "record / "};
+            const std::string cell = names[static_cast<int>(procedure)] + std::string(fault.name);
+            std::filesystem::remove_all(data);
+            std::filesystem::create_directories(data);
+            Bench b(procedure == Procedure::Record ? data : std::filesystem::path{});
+            if (procedure != Procedure::Initialise) {
                 b.session->initialise();
                 ASSERT_TRUE(b.session->linkUp()) << cell;
             }
@@ -117,6 +137,7 @@ TEST(FaultMatrix, EveryFaultAgainstInitialisationAndMeasuring) {
             if (procedure == Procedure::Initialise) {
                 b.session->initialise();
             } else {
+                if (procedure == Procedure::Record) b.session->setChecked("chCSV", true);
                 b.session->parametre();
             }
             b.loop.runFor(5s);  // the keep-alive has its say
@@ -130,7 +151,11 @@ TEST(FaultMatrix, EveryFaultAgainstInitialisationAndMeasuring) {
             if (expected != After::Either) {
                 EXPECT_EQ(b.session->linkUp(), expected == After::Up) << cell << ": " << b.session->failure();
             }
-            if (procedure == Procedure::Measure) {
+            if (procedure == Procedure::Record) {
+                // Every completed cycle has its line, whatever came after it.
+                EXPECT_EQ(recordedLines(data), b.records.size() + 1) << cell << ": the header and one line a cycle";
+            }
+            if (procedure != Procedure::Initialise) {
                 EXPECT_EQ(b.records.size() >= 20, fault.cycleSurvives) << cell << ": " << b.records.size() << " cycles";
                 EXPECT_FALSE(b.session->measuring()) << cell;
             }
@@ -145,6 +170,7 @@ TEST(FaultMatrix, EveryFaultAgainstInitialisationAndMeasuring) {
             }
         }
     }
+    std::filesystem::remove_all(data);
 }
 
 }  // namespace

@@ -1,9 +1,13 @@
 // The exchange engine fed by an ECU that sends arbitrary bytes at arbitrary times:
-// the answer must stay within the asked length, the engine must come back free.
+// the answer must stay within the asked length, the engine must come back free,
+// and a measurement cycle over the same line never keeps or records a value the
+// engine cannot have.
 #include <chrono>
 #include <cstdint>
 #include <string>
 
+#include "ecu/measurement_cycle.h"
+#include "ecu/plausible.h"
 #include "proto/models.h"
 #include "base/clock.h"
 #include "base/event_loop.h"
@@ -67,6 +71,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const bool cut = bytes.size() == static_cast<std::size_t>(length < 0 ? 0 : length);
         const auto line = dravio::proto::frameRequest(request, link.TypeECU, link.EnteteRequete);
         if (answer != line && dravio::link::kwpAnswerProblem(bytes, 0xF1, cut)) __builtin_trap();
+    }
+
+    // Then two measurement cycles on what the ECU sends next.
+    dravio::base::ViewState view;
+    dravio::ecu::CycleSettings settings;
+    settings.Tempo = 1;
+    dravio::ecu::CycleHooks hooks;
+    const auto model = link.TypeECU;
+    hooks.onRecord = [model](const dravio::ecu::CycleRecord& r) {
+        dravio::ecu::Mesures shown;
+        shown.Regime = r.Regime;
+        shown.Papillon = r.Papillon;
+        shown.Injection = r.Injection;
+        shown.AvanceVal = r.AvanceVal;
+        shown.PressionVal = r.PressionVal;
+        shown.TempAir = r.TempAir;
+        shown.TempEau = r.TempEau;
+        shown.TensionVal = r.TensionVal;
+        if (!dravio::ecu::implausibleValue(model, shown).empty()) __builtin_trap();
+    };
+    dravio::ecu::MeasurementCycle cycle(link, view, settings, hooks);
+    for (int i = 0; i < 2; ++i) {
+        cycle.iteration();
+        if (!dravio::ecu::implausibleValue(model, cycle.mesures()).empty()) __builtin_trap();
     }
     return 0;
 }

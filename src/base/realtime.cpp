@@ -44,11 +44,11 @@ bool memoryLockAllowed() {
 
 }  // namespace
 
-std::string ThreadScheduling::describe() const {
-    std::string text = realTime ? "SCHED_FIFO " + std::to_string(priority) : std::string("SCHED_OTHER (normal)");
-    if (memoryLocked) text += ", mémoire verrouillée";
-    return text;
+std::string ThreadScheduling::policy() const {
+    return realTime ? "SCHED_FIFO " + std::to_string(priority) : std::string("SCHED_OTHER (normal)");
 }
+
+std::string ThreadScheduling::describe() const { return policy() + (memoryLocked ? ", memory locked" : ""); }
 
 ThreadScheduling raiseThreadScheduling(int priority) {
     const int allowed =

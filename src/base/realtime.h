@@ -12,7 +12,9 @@ struct ThreadScheduling {
     int priority = 0;           // its priority when obtained
     bool memoryLocked = false;  // the process's pages locked in memory
 
-    // For the trace: "SCHED_FIFO 10, mémoire verrouillée" or "SCHED_OTHER (normal)".
+    // "SCHED_FIFO 10" or "SCHED_OTHER (normal)".
+    std::string policy() const;
+    // The policy and ", memory locked" when it is: for the benchmarks' reports.
     std::string describe() const;
 };
 

@@ -10,11 +10,23 @@
 
 namespace dravio::link {
 
+// What is wrong with an answer: a catalog text and what follows it.
+struct AnswerProblem {
+    int id = 0;
+    std::string french;
+    std::string detail;
+};
+
 // Why `answer` (the bytes after the echo) is not a run of whole KWP2000 frames
 // addressed to `tester`, with right lengths and checksums; nothing when it is.
 // `cutShort`: every byte the caller asked for came, so a last frame longer than
 // that is the caller's choice, not a fault.
-std::optional<std::string> kwpAnswerProblem(const std::vector<std::uint8_t>& answer, std::uint8_t tester,
+std::optional<AnswerProblem> kwpAnswerProblem(const std::vector<std::uint8_t>& answer, std::uint8_t tester,
                                             bool cutShort);
+
+// The whole "response pending" frames (7F xx 78) addressed to `tester` at the head
+// of `answer`: how many bytes they take. The ECU sends them while it works on the
+// request; they are neither the answer nor part of its length.
+std::size_t kwpPendingLength(const std::vector<std::uint8_t>& answer, std::uint8_t tester);
 
 }  // namespace dravio::link

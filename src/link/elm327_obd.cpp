@@ -32,8 +32,11 @@ bool Elm327Link::InitComOBD() {
     trace.EcritTrace(std::to_string(++number) + " :0100: " + answer, false);
     const bool result = answer.find("4100") != std::string::npos;
     const auto protocol = send("ATDPN", "A5", 400);
-    trace.EcritTrace("Protocole : " + protocol, false);
-    if (!result) trace.EcritTrace("Echec init : l'ELM327 n'a trouvé aucun protocole OBD (" + answer + ")", false);
+    trace.EcritTrace(link_.text(2528, "Protocole : ") + protocol, false);
+    if (!result) {
+        trace.EcritTrace(link_.text(2529, "Echec init : l'ELM327 n'a trouvé aucun protocole OBD") + " (" + answer + ")",
+                         false);
+    }
     identification_.clear();
     if (port_.inputCount() > 0) port_.input();
     return result;

@@ -169,7 +169,8 @@ bool InitProcedure::openElmPort() {
     link_.trace().EcritTrace("Ouverture port com", true);
     const bool opened = hooks_.openElmPort ? hooks_.openElmPort() : elm_->port().isOpen();
     if (!opened) {
-        link_.trace().EcritTrace("Echec init : port de l'ELM327 non ouvert (" + elm_->port().lastError() + ")", false);
+        link_.trace().EcritTrace(
+            link_.text(2527, "Echec init : port de l'ELM327 non ouvert") + " (" + elm_->port().lastError() + ")", false);
     }
     return opened;
 }

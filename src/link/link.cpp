@@ -47,8 +47,8 @@ bool Link::lost() {
 
 void Link::reportDeviceLost(const std::string& why) {
     if (!deviceLost_.empty()) return;
-    deviceLost_ = why.empty() ? std::string("périphérique disparu") : why;
-    trace_.EcritTrace("Périphérique perdu : " + deviceLost_, true);
+    deviceLost_ = why.empty() ? text(2520, "périphérique disparu") : why;
+    trace_.EcritTrace(text(2521, "Périphérique perdu : ") + deviceLost_, true);
     Timer_present_.setEnabled(false);
     setShape1(kShape1Red);
     if (onDeviceLost_) onDeviceLost_(deviceLost_);
@@ -67,7 +67,7 @@ std::string Link::EnvoieRequete(std::string_view requete, std::string_view repon
 
     if (TypeInterface == kInterfaceElm327) {
         if (!elm_) {
-            trace_.EcritTrace("ELM327 : adaptateur non configuré", false);
+            trace_.EcritTrace(text(2522, "ELM327 : adaptateur non configuré"), false);
             return {};
         }
         return elm_(requete, delaiMs);
@@ -125,19 +125,43 @@ std::string Link::exchangeOnLine(const std::string& line, std::int16_t longueurR
     Timer1_.setEnabled(true);
 
     const auto lineBytes = static_cast<std::uint32_t>(line.size() / 2);
-    const auto expected = lineBytes + static_cast<std::uint32_t>(std::max<int>(longueurReponse, 0));
+    auto expected = lineBytes + static_cast<std::uint32_t>(std::max<int>(longueurReponse, 0));
+    const bool kwp = !line.empty() && proto::isKwp(TypeECU);
+    const std::uint8_t tester =
+        EnteteRequete.size() == 4 ? static_cast<std::uint8_t>(proto::HexToByte(EnteteRequete.substr(2, 2))) : 0xF1;
+    // Response-pending frames heard so far (bytes), which the answer comes after.
+    std::size_t pending = 0;
+    int pendingFrames = 0;
+    const auto afterEcho = [&] {
+        const std::size_t echo = std::min<std::size_t>(lineBytes, bytes.size());
+        return std::vector<std::uint8_t>(bytes.begin() + static_cast<std::ptrdiff_t>(echo), bytes.end());
+    };
     Clock& clock = loop_.clock();
     for (;;) {
         std::uint32_t count = 0;
         if (cable) cable->queueStatus(count);
         loop_.pump();
         // A device that went away never completes the answer: stop waiting.
-        if (count >= expected || TimeOutReponse == 1 || (cable && cable->gone())) break;
+        if (TimeOutReponse == 1 || (cable && cable->gone())) break;
+        if (bytes.size() + count >= expected) {
+            if (!kwp || !cable) break;
+            // An ECU that needs time says so (7F xx 78) and answers later, within
+            // P2* (ISO 14230-2: up to 5 s after each such frame).
+            cable->read(count, bytes);
+            const std::size_t seen = kwpPendingLength(afterEcho(), tester);
+            if (seen <= pending || pendingFrames >= kMaxPendingFrames) break;
+            expected += static_cast<std::uint32_t>(seen - pending);
+            pending = seen;
+            ++pendingFrames;
+            Timer1_.setInterval(std::max(std::chrono::milliseconds(std::max<int>(delaiMs, 0)), kPendingTimeout));
+            Timer1_.restart();
+            continue;
+        }
         // Sleep until the bytes are there, the next timer (Timer1 among them) is
         // due, or it is time to look at queued events again.
         const auto until = std::min(loop_.nextTimerDue(), clock.now() + kEventSlice);
         if (cable) {
-            cable->waitForQueue(expected, until);
+            cable->waitForQueue(expected - static_cast<std::uint32_t>(bytes.size()), until);
         } else {
             clock.sleepUntil(until);
         }
@@ -145,6 +169,13 @@ std::string Link::exchangeOnLine(const std::string& line, std::int16_t longueurR
 
     if (cable && cable->queueStatus(waiting) == 0 && waiting > 0) cable->read(waiting, bytes);
     Timer1_.setEnabled(false);
+    if (pending > 0) {
+        // The answer is what came after the ECU's requests for time.
+        const std::size_t echo = std::min<std::size_t>(lineBytes, bytes.size());
+        trace_.EcritTrace(text(2516, "Réponse en attente (7F xx 78) : ") + std::to_string(pendingFrames), true);
+        bytes.erase(bytes.begin() + static_cast<std::ptrdiff_t>(echo),
+                    bytes.begin() + static_cast<std::ptrdiff_t>(std::min(bytes.size(), echo + pending)));
+    }
 
     lastReceived_ = proto::toHex(bytes);
     // The echo is dropped by position, not compared with what was sent.
@@ -152,17 +183,17 @@ std::string Link::exchangeOnLine(const std::string& line, std::int16_t longueurR
     std::string answer{proto::midText(lastReceived_, line.size(), answerLength)};
     // A KWP2000 answer must be whole frames; listening (no request) takes what comes,
     // and a request heard back whole (a second echo) is left to the caller.
-    if (!line.empty() && proto::isKwp(TypeECU) && !answer.empty() && answer != line) {
+    if (kwp && !answer.empty() && answer != line) {
         const std::size_t echo = std::min<std::size_t>(line.size() / 2, bytes.size());
         const std::size_t after = bytes.size() - echo;
         const std::size_t taken = std::min(after, answerLength / 2);
         const std::vector<std::uint8_t> frames(bytes.begin() + static_cast<std::ptrdiff_t>(echo),
                                                bytes.begin() + static_cast<std::ptrdiff_t>(echo + taken));
-        const std::uint8_t tester =
-            EnteteRequete.size() == 4 ? static_cast<std::uint8_t>(proto::HexToByte(EnteteRequete.substr(2, 2))) : 0xF1;
         // All the bytes asked for came: a frame longer than that was cut by the caller.
         if (const auto problem = kwpAnswerProblem(frames, tester, taken == answerLength / 2)) {
-            trace_.EcritTrace("Réponse rejetée (" + *problem + ") : " + answer, true);
+            trace_.EcritTrace(text(2517, "Réponse rejetée (") + text(problem->id, problem->french) + problem->detail +
+                                  ") : " + answer,
+                              true);
             answer.clear();
         }
     }

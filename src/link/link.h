@@ -60,6 +60,11 @@ public:
     // Called once, on the link thread, when the device goes away.
     void setOnDeviceLost(std::function<void(const std::string&)> onLost) { onDeviceLost_ = std::move(onLost); }
 
+    // The catalog's texts for the trace lines the link writes itself.
+    using Texts = std::function<std::string(int id, const std::string& french)>;
+    void setTexts(Texts texts) { texts_ = std::move(texts); }
+    std::string text(int id, const std::string& french) const { return texts_ ? texts_(id, french) : french; }
+
     void setCable(ports::KLineCable* cable) { cable_ = cable; }
     ports::KLineCable* cable() const { return cable_; }
     void setView(LinkView* view) { view_ = view; }
@@ -106,6 +111,9 @@ private:
     std::string lastReceived_;
     std::string deviceLost_;
     std::function<void(const std::string&)> onDeviceLost_;
+    Texts texts_;
+    static constexpr int kMaxPendingFrames = 20;
+    static constexpr auto kPendingTimeout = std::chrono::milliseconds(5000);
 };
 
 }  // namespace dravio::link

@@ -33,7 +33,12 @@ Session& LinkHost::startSession(SessionSetup setup, SessionOutputs outputs) {
         std::string error;
         openDevices(choice, setup.model, error);
     }
-    if (scheduling) trace.EcritTrace("Ordonnancement : " + scheduling->describe(), true);
+    if (scheduling) {
+        const auto& catalog = setup.catalog;
+        trace.EcritTrace(catalog.GetResourceString(2518, "Ordonnancement : ") + scheduling->policy() +
+                             (scheduling->memoryLocked ? catalog.GetResourceString(2519, ", mémoire verrouillée") : ""),
+                         true);
+    }
     session = std::make_shared<Session>(loop, link, devices, std::move(setup), std::move(outputs));
     return *session;
 }

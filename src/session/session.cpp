@@ -92,6 +92,7 @@ Session::Session(base::EventLoop& loop, link::Link& link, Devices& devices, Sess
     if (!startCom.empty()) kwp_->setStartCommunication(startCom, startComLength);
     kwp_->setTraceFiles(setup_.traceFiles);
     kwp_->setTexts([this](int id, const std::string& french) { return text(id, french); });
+    link_.setTexts([this](int id, const std::string& french) { return text(id, french); });
     if (auto* elmPort = devices_.elmPort()) {
         elm_ = std::make_unique<link::Elm327Link>(link_, *elmPort, view_, channels_);
         elm_->install();
@@ -231,6 +232,7 @@ Session::~Session() {
     link_.Timer_present().setOnTick({});
     link_.setElmExchange({});
     link_.setOnDeviceLost({});
+    link_.setTexts({});
     devices_.setTrafficSink({});
 }
 
@@ -616,11 +618,14 @@ std::string Session::failure() const {
     if (!link_.deviceLost().empty()) return deviceLostText();
     if (!view_.messages().empty()) return view_.messages().back().text;
     if (proto::rowOf(link_.TypeECU).init == proto::InitKind::None) {
-        return "Pas d'initialisation pour ce modèle (" + std::string(proto::rowOf(link_.TypeECU).name) + ")";
+        return text(2530, "Pas d'initialisation pour ce modèle (") + std::string(proto::rowOf(link_.TypeECU).name) + ")";
     }
+    // The failure lines start alike in each language: "Echec init", "Init failed"...
+    const std::string translated = text(2510, "Echec init : câble non ouvert");
+    const std::string prefix = translated.substr(0, translated.find(':'));
     const auto& lines = link_.trace().lines();
     for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
-        if (it->rfind("Echec init", 0) == 0) return *it;
+        if (it->rfind("Echec init", 0) == 0 || (!prefix.empty() && it->rfind(prefix, 0) == 0)) return *it;
     }
     const auto present = view_.text("lpresent");
     return present.empty() ? "Echec" : present;

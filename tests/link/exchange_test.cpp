@@ -92,7 +92,7 @@ TEST(Exchange, TraceLinesOfAnExchange) {
     shortAnswer.scripted.answers["8210F12130D4"] = "84F110";
     shortAnswer.ask("2130", 8, 500);
     EXPECT_EQ(shortAnswer.trace.lines(),
-              (std::vector<std::string>{"E: 8210F12130D4", "Réponse rejetée (longueur annoncée 8, reçue 3) : 84F110",
+              (std::vector<std::string>{"E: 8210F12130D4", "Réponse rejetée (longueur annoncée / reçue : 8 / 3) : 84F110",
                                         "R: ", "Long reponse : 0"}));
     nack.scripted.answers["8210F12130D4"] = "83F1107F2112360000";
     EXPECT_EQ(nack.ask("2130", 8, 500), "83F1107F21123600");

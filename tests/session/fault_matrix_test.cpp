@@ -1,11 +1,13 @@
 // Faults of the line and the ECU against the session's procedures, on the virtual
-// clock with the simulated 59M: no hang, no implausible reading, and the state the
-// user expects (transient faults survived, a silent ECU or a missing cable taking
-// the link down, one initialisation bringing it back).
+// clock with the simulated 5AM: no hang, no implausible reading, no invented fault
+// code or identification, and the state the user expects (transient faults
+// survived, a silent ECU or a missing cable taking the link down, one
+// initialisation bringing it back).
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -15,7 +17,7 @@
 
 #include "ports/sim_cable.h"
 #include "session/link_host.h"
-#include "sim/kwp_session.h"
+#include "sim/kwp_ecu.h"
 #include "sim/responder.h"
 
 namespace dravio::session {
@@ -26,7 +28,9 @@ using namespace std::chrono_literals;
 struct Bench {
     explicit Bench(std::filesystem::path data = {}) {
         std::string error;
-        EXPECT_TRUE(host.openDevices({InterfaceKind::Simulator, ""}, proto::Model::M59, error)) << error;
+        // The 5AM: the 59M's answers plus its lambda word.
+        EXPECT_TRUE(host.openDevices({InterfaceKind::Simulator, "5am"}, proto::Model::M59, error)) << error;
+        ecu().engine().setFaults({{.code = 0x0201, .present = true, .lamp = true}, {.code = 0x0335}});
         SessionSetup setup;
         setup.model = proto::Model::M59;
         setup.modeDemo = false;
@@ -45,6 +49,7 @@ struct Bench {
         session = &host.startSession(setup, outputs);
     }
     sim::Faults& faults() { return host.devices.simulatedEcu()->session->faults(); }
+    sim::KwpEcu& ecu() { return dynamic_cast<sim::KwpEcu&>(*host.devices.simulatedEcu()->device); }
     ports::SimCable& cable() { return *host.devices.simCable(); }
 
     base::VirtualClock clock{base::Clock::TimePoint{} + 1s};
@@ -69,10 +74,20 @@ void expectPlausible(const std::vector<ecu::CycleRecord>& records, const std::st
         EXPECT_TRUE(r.TempEau >= -40 && r.TempEau <= 150) << cell << ": engine " << r.TempEau;
         EXPECT_TRUE(r.TempAir >= -40 && r.TempAir <= 150) << cell << ": air " << r.TempAir;
         EXPECT_TRUE(r.TensionVal >= 0 && r.TensionVal <= 20) << cell << ": battery " << r.TensionVal;
+        // The 5AM's oxygen sensor in millivolts, 0 when its answer was refused.
+        EXPECT_TRUE(r.LambdaVal >= 0 && r.LambdaVal <= 1200) << cell << ": lambda " << r.LambdaVal;
     }
 }
 
-enum class Procedure { Initialise, Measure, Record };
+enum class Procedure { Initialise, Measure, Record, Identify, ReadFaults };
+constexpr const char* kProcedureNames[] = {"initialise / ", "measure / ", "record / ", "identify / ",
+                                           "read faults / "};
+
+std::vector<std::string> codes(const std::vector<diag::Dtc59Record>& records) {
+    std::vector<std::string> out;
+    for (const auto& r : records) out.push_back(r.code);
+    return out;
+}
 
 // The lines of the text recording in `folder` (there is one).
 std::size_t recordedLines(const std::filesystem::path& folder) {
@@ -98,7 +113,7 @@ struct Fault {
     bool cycleSurvives;
 };
 
-TEST(FaultMatrix, EveryFaultAgainstInitialisationAndMeasuring) {
+TEST(FaultMatrix, EveryFaultAgainstEveryProcedure) {
     const Fault faults[] = {
         {"two answers dropped", [](Bench& b) { b.faults().dropNextAnswers(2); }, After::Up, true},
         {"two bad checksums", [](Bench& b) { b.faults().corruptChecksumOfNext(2); }, After::Up, true},
@@ -120,11 +135,28 @@ TEST(FaultMatrix, EveryFaultAgainstInitialisationAndMeasuring) {
          After::Down, false},
         {"cable pulled out", [](Bench& b) { b.cable().setGone(true); }, After::Down, false},
     };
+    // What a clean line reads, and what a silent one leaves on show.
+    diag::IdentificationLines identification, unanswered;
+    std::vector<std::string> memory;
+    {
+        Bench b;
+        b.session->initialise();
+        identification = b.session->identify();
+        memory = codes(b.session->readFaults(false));
+        b.wanted = 3;
+        b.session->parametre();
+        ASSERT_EQ(b.records.size(), 3U);
+        EXPECT_GT(b.records.back().LambdaVal, 0) << "the lambda word is read every cycle";
+        b.cable().setUnplugged(true);
+        unanswered = b.session->identify();
+    }
+    ASSERT_EQ(memory, (std::vector<std::string>{"P0201", "P0335"}));
+    ASSERT_NE(identification, unanswered);
     const auto data = std::filesystem::temp_directory_path() / ("dravio-matrix-" + std::to_string(::getpid()));
-    for (const auto procedure : {Procedure::Initialise, Procedure::Measure, Procedure::Record}) {
+    for (const auto procedure : {Procedure::Initialise, Procedure::Measure, Procedure::Record, Procedure::Identify,
+                                 Procedure::ReadFaults}) {
         for (const auto& fault : faults) {
-            const char* names[] = {"initialise / ", "measure / ", "record / "};
-            const std::string cell = names[static_cast<int>(procedure)] + std::string(fault.name);
+            const std::string cell = kProcedureNames[static_cast<int>(procedure)] + std::string(fault.name);
             std::filesystem::remove_all(data);
             std::filesystem::create_directories(data);
             Bench b(procedure == Procedure::Record ? data : std::filesystem::path{});
@@ -136,6 +168,14 @@ TEST(FaultMatrix, EveryFaultAgainstInitialisationAndMeasuring) {
             fault.inject(b);
             if (procedure == Procedure::Initialise) {
                 b.session->initialise();
+            } else if (procedure == Procedure::Identify) {
+                const auto lines = b.session->identify();
+                EXPECT_TRUE(lines == identification || lines == unanswered) << cell << ": " << ::testing::PrintToString(lines);
+            } else if (procedure == Procedure::ReadFaults) {
+                // A refused answer may lose codes, never invent one.
+                for (const auto& code : codes(b.session->readFaults(false))) {
+                    EXPECT_NE(std::find(memory.begin(), memory.end(), code), memory.end()) << cell << ": " << code;
+                }
             } else {
                 if (procedure == Procedure::Record) b.session->setChecked("chCSV", true);
                 b.session->parametre();
@@ -148,6 +188,11 @@ TEST(FaultMatrix, EveryFaultAgainstInitialisationAndMeasuring) {
             if (procedure == Procedure::Initialise && fault.name == std::string("ECU silent for 10 s")) {
                 expected = After::Up;
             }
+            // A short procedure leaves the fault's next answers to the keep-alive,
+            // which rightly takes the link down when one is lost.
+            if ((procedure == Procedure::Identify || procedure == Procedure::ReadFaults) && expected == After::Up) {
+                expected = After::Either;
+            }
             if (expected != After::Either) {
                 EXPECT_EQ(b.session->linkUp(), expected == After::Up) << cell << ": " << b.session->failure();
             }
@@ -155,7 +200,7 @@ TEST(FaultMatrix, EveryFaultAgainstInitialisationAndMeasuring) {
                 // Every completed cycle has its line, whatever came after it.
                 EXPECT_EQ(recordedLines(data), b.records.size() + 1) << cell << ": the header and one line a cycle";
             }
-            if (procedure != Procedure::Initialise) {
+            if (procedure == Procedure::Measure || procedure == Procedure::Record) {
                 EXPECT_EQ(b.records.size() >= 20, fault.cycleSurvives) << cell << ": " << b.records.size() << " cycles";
                 EXPECT_FALSE(b.session->measuring()) << cell;
             }

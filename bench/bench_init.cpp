@@ -130,11 +130,12 @@ void BM_WakeUpPulse(benchmark::State& state) {
     dravio::bench::WaitStats att, spin;
     int attempt = 0;
     {
+        dravio::bench::TurnThread busySide;
         dravio::bench::Competitors competitors(state.range(0) != 0);
         for (auto _ : state) {
             const double t = dravio::link::LinkInitialisation::pulseFor(++attempt);
             a.pulse(t, att);
-            b.pulse(t, spin);
+            busySide.run([&] { b.pulse(t, spin); });
         }
     }
     att.report(state, "att_");

@@ -9,7 +9,10 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <ctime>
+#include <functional>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -77,6 +80,52 @@ public:
 private:
     std::atomic<bool> stop_{false};
     std::vector<std::thread> threads_;
+};
+
+// Runs the busy-wait comparison on a thread of its own, in turn with the caller
+// and never beside it. On one thread, the busy wait's spinning would count
+// against the measured waits' share of the CPU under the normal class, and the
+// scheduler would preempt them for it. Made after useScheduling: it inherits the
+// class.
+class TurnThread {
+public:
+    TurnThread() : thread_([this] { serve(); }) {}
+    ~TurnThread() {
+        {
+            std::lock_guard lock(mutex_);
+            quit_ = true;
+        }
+        changed_.notify_all();
+        thread_.join();
+    }
+    TurnThread(const TurnThread&) = delete;
+    TurnThread& operator=(const TurnThread&) = delete;
+
+    // Runs `work` there and returns once it is done.
+    void run(std::function<void()> work) {
+        std::unique_lock lock(mutex_);
+        work_ = std::move(work);
+        changed_.notify_all();
+        changed_.wait(lock, [this] { return !work_; });
+    }
+
+private:
+    void serve() {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            changed_.wait(lock, [this] { return quit_ || static_cast<bool>(work_); });
+            if (quit_) return;
+            work_();
+            work_ = nullptr;
+            changed_.notify_all();
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::function<void()> work_;
+    bool quit_ = false;
+    std::thread thread_;
 };
 
 // The measuring thread as the program's link thread runs (real-time where the

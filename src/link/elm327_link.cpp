@@ -50,27 +50,28 @@ std::string Elm327Link::send(const std::string& command, std::string_view demo, 
     return link_.EnvoieRequete(command, demo, 0, delaiMs);
 }
 
+int Elm327Link::runSetup(std::span<const SetupCommand> commands, bool lineEnd, const char* afterFirst) {
+    Trace& trace = link_.trace();
+    int number = 0;
+    for (const auto& command : commands) {
+        const auto answer = send(lineEnd ? std::string(command.text) + kLineEnd : command.text, command.demo,
+                                 command.delaiMs);
+        if (++number == 1 && afterFirst) trace.EcritTrace(afterFirst, false);
+        trace.EcritTrace(std::to_string(number) + " :" + command.text + ": " + answer, false);
+    }
+    return number;
+}
+
 bool Elm327Link::InitComELM() {
     bool result = false;
     Trace& trace = link_.trace();
     trace.EcritTrace("Ouverture réussie", true);
 
-    struct Command {
-        const char* text;
-        const char* demo;
-        std::int16_t delaiMs;
-    };
-    static constexpr Command kSetup[] = {
+    static constexpr SetupCommand kSetup[] = {
         {"ATZ", "ELM", 2000}, {"ATS0", "OK", 400}, {"ATL0", "OK", 400},
         {"ATH1", "OK", 400},  {"ATE0", "OK", 400}, {"ATSPA5", "OK", 400},
     };
-    int number = 0;
-    for (const auto& command : kSetup) {
-        ++number;
-        const auto answer = send(std::string(command.text) + kLineEnd, command.demo, command.delaiMs);
-        if (number == 1) trace.EcritTrace("Il va y avoir 7 commandes", false);
-        trace.EcritTrace(std::to_string(number) + " :" + command.text + ": " + answer, false);
-    }
+    runSetup(kSetup, true, "Il va y avoir 7 commandes");
     link_.Attente(0.5);
 
     const std::string bloc = std::string("21A0") + kLineEnd;

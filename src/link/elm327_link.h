@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -36,7 +37,16 @@ public:
     ports::SerialPort& port() const { return port_; }
 
 private:
+    struct SetupCommand {
+        const char* text;
+        const char* demo;
+        std::int16_t delaiMs;
+    };
     std::string send(const std::string& command, std::string_view demo, std::int16_t delaiMs);
+    // Sends the set-up commands in order, tracing "N :COMMAND: answer" for each
+    // (and `afterFirst` once the first has answered); returns how many were sent.
+    // `lineEnd`: each command gets one more line end than the exchange adds.
+    int runSetup(std::span<const SetupCommand> commands, bool lineEnd, const char* afterFirst = nullptr);
 
     Link& link_;
     ports::SerialPort& port_;

@@ -10,23 +10,14 @@ namespace dravio::link {
 bool Elm327Link::InitComOBD() {
     Trace& trace = link_.trace();
     trace.EcritTrace("Ouverture réussie", true);
-    struct Command {
-        const char* text;
-        const char* demo;
-        std::int16_t delaiMs;
-    };
     // Headers on, so that the answers carry the ECU's address as on the cable;
-    // protocol 0: automatic search, functional addressing by default.
-    static constexpr Command kSetup[] = {
+    // protocol 0: automatic search, functional addressing by default. One line
+    // end each: a second one would make the adapter repeat the command.
+    static constexpr SetupCommand kSetup[] = {
         {"ATZ", "ELM", 2000}, {"ATE0", "OK", 400}, {"ATL0", "OK", 400},  {"ATS0", "OK", 400},
         {"ATH1", "OK", 400},  {"ATM0", "OK", 400}, {"ATSP0", "OK", 400},
     };
-    int number = 0;
-    for (const auto& command : kSetup) {
-        // One line end each: a second one would make the adapter repeat the command.
-        const auto answer = send(command.text, command.demo, command.delaiMs);
-        trace.EcritTrace(std::to_string(++number) + " :" + command.text + ": " + answer, false);
-    }
+    int number = runSetup(kSetup, false);
     // The first request starts the search: several seconds through the slow initialisation.
     const auto answer = send("0100", "SEARCHING...\r83F11041000000000000\r\r>", 10000);
     trace.EcritTrace(std::to_string(++number) + " :0100: " + answer, false);

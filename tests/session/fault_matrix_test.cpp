@@ -79,9 +79,9 @@ void expectPlausible(const std::vector<ecu::CycleRecord>& records, const std::st
     }
 }
 
-enum class Procedure { Initialise, Measure, Record, Identify, ReadFaults };
-constexpr const char* kProcedureNames[] = {"initialise / ", "measure / ", "record / ", "identify / ",
-                                           "read faults / "};
+enum class Procedure { Initialise, Measure, Record, Identify, ReadFaults, ActuatorTest };
+constexpr const char* kProcedureNames[] = {"initialise / ",  "measure / ",       "record / ",
+                                           "identify / ",    "read faults / ",   "actuator test / "};
 
 std::vector<std::string> codes(const std::vector<diag::Dtc59Record>& records) {
     std::vector<std::string> out;
@@ -143,6 +143,15 @@ TEST(FaultMatrix, EveryFaultAgainstEveryProcedure) {
         b.session->initialise();
         identification = b.session->identify();
         memory = codes(b.session->readFaults(false));
+        b.ecu().engine().setRunning(false);  // output tests want the engine stopped
+        ASSERT_TRUE(b.session->openDiagnostic([](auto) {}));
+        b.session->diagnostic([](diag::FrmDTC59& w) {
+            w.tests().ComboChoixTest_Click(0);
+            w.tests().CdeStartTest_Click();
+            EXPECT_TRUE(w.tests().TimerTestActif().enabled()) << "a clean line runs the test";
+        });
+        b.session->diagnosticClosed();
+        b.ecu().engine().setRunning(true);
         b.wanted = 3;
         b.session->parametre();
         ASSERT_EQ(b.records.size(), 3U);
@@ -154,7 +163,7 @@ TEST(FaultMatrix, EveryFaultAgainstEveryProcedure) {
     ASSERT_NE(identification, unanswered);
     const auto data = std::filesystem::temp_directory_path() / ("dravio-matrix-" + std::to_string(::getpid()));
     for (const auto procedure : {Procedure::Initialise, Procedure::Measure, Procedure::Record, Procedure::Identify,
-                                 Procedure::ReadFaults}) {
+                                 Procedure::ReadFaults, Procedure::ActuatorTest}) {
         for (const auto& fault : faults) {
             const std::string cell = kProcedureNames[static_cast<int>(procedure)] + std::string(fault.name);
             std::filesystem::remove_all(data);
@@ -176,6 +185,19 @@ TEST(FaultMatrix, EveryFaultAgainstEveryProcedure) {
                 for (const auto& code : codes(b.session->readFaults(false))) {
                     EXPECT_NE(std::find(memory.begin(), memory.end(), code), memory.end()) << cell << ": " << code;
                 }
+            } else if (procedure == Procedure::ActuatorTest) {
+                b.ecu().engine().setRunning(false);
+                ASSERT_TRUE(b.session->openDiagnostic([](auto) {})) << cell;
+                b.session->diagnostic([](diag::FrmDTC59& w) {
+                    w.tests().ComboChoixTest_Click(0);
+                    w.tests().CdeStartTest_Click();
+                });
+                b.loop.runFor(20s);
+                // The run ends on its own, whatever the ECU made of it.
+                b.session->diagnostic([&cell](diag::FrmDTC59& w) {
+                    EXPECT_FALSE(w.tests().TimerTestActif().enabled()) << cell << ": the test still runs";
+                });
+                b.session->diagnosticClosed();
             } else {
                 if (procedure == Procedure::Record) b.session->setChecked("chCSV", true);
                 b.session->parametre();
@@ -190,7 +212,9 @@ TEST(FaultMatrix, EveryFaultAgainstEveryProcedure) {
             }
             // A short procedure leaves the fault's next answers to the keep-alive,
             // which rightly takes the link down when one is lost.
-            if ((procedure == Procedure::Identify || procedure == Procedure::ReadFaults) && expected == After::Up) {
+            if ((procedure == Procedure::Identify || procedure == Procedure::ReadFaults ||
+                 procedure == Procedure::ActuatorTest) &&
+                expected == After::Up) {
                 expected = After::Either;
             }
             if (expected != After::Either) {

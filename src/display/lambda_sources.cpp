@@ -68,6 +68,21 @@ void LambdaAcquisition::comError() {
     view_.showMessage(box);
 }
 
+bool LambdaAcquisition::deviceLost() {
+    if (port_ == nullptr || !port_->gone()) return false;
+    acquiring_ = false;
+    view_.setChecked("chDLP", false);
+    for (const char* label : {"lbVolt0", "lbVolt1", "lbAFR0", "lbAFR1"}) show(label, "--");
+    port_->close();
+    const std::string french = "Le boîtier lambda a été débranché : l'acquisition AFR est arrêtée.";
+    base::MessageBox box;
+    box.text = (texts ? texts(3420, french) : french) + "\n" + port_->lastError();
+    box.title = texts ? texts(3410, "AFR") : "AFR";
+    box.icon = base::MessageBox::Icon::Exclamation;
+    view_.showMessage(box);
+    return true;
+}
+
 void LambdaAcquisition::chDLP_Click(bool checked) {
     acquiring_ = checked;
     view_.setChecked("chDLP", checked);
@@ -102,16 +117,17 @@ void LambdaAcquisition::chDLP_Click(bool checked) {
 void LambdaAcquisition::AcquiertLambda(double dt) {
     switch (config_.SourceAFR) {
         case AfrSource::DlpIo8:
-            if (!acquiring_ || config_.PortAFR <= 0) return;
+            if (!acquiring_ || config_.PortAFR <= 0 || deviceLost()) return;
             for (int channel = 0; channel < 2; ++channel) {
                 const float volts = LitVoltDLP(channel);
+                if (deviceLost()) return;  // pulled out during the reading: 0 V is no value
                 const float afr = config_.lines[static_cast<std::size_t>(channel)].afr(volts);
                 show("lbVolt" + std::to_string(channel), base::fixedDecimals(volts, 3));
                 show("lbAFR" + std::to_string(channel), base::fixedDecimals(afr, 3));
             }
             return;
         case AfrSource::Mts: {
-            if (!acquiring_ || config_.PortAFR <= 0) return;
+            if (!acquiring_ || config_.PortAFR <= 0 || (!chTest && deviceLost())) return;
             std::vector<std::uint8_t> bytes;
             if (chTest) {
                 bytes = proto::fromHex(kMtsTestPacket);
@@ -120,6 +136,7 @@ void LambdaAcquisition::AcquiertLambda(double dt) {
                 // Leave a whole packet time to arrive when the cycle runs fast.
                 if (dt < 0.06) waitSeconds(0.03);
                 const std::string in = port_->input();
+                if (deviceLost()) return;
                 bytes.assign(in.begin(), in.end());
             }
             mts_.LectureMTS(bytes);

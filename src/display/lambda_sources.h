@@ -80,10 +80,14 @@ public:
 
     // Lets queued events run while a reading waits (the window's DoEvents).
     std::function<void()> letEventsRun;
+    // The catalog's text by id, the built-in French without one.
+    std::function<std::string(int id, const std::string& french)> texts;
 
 private:
     void show(const std::string& label, const std::string& text);
     void comError();
+    // The serial device was unplugged: stops reading it, shows no value and says so once.
+    bool deviceLost();
     void waitSeconds(double seconds);
 
     base::ViewState& view_;

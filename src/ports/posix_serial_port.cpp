@@ -123,13 +123,16 @@ std::size_t PosixSerialPort::inputCount() {
         ioFailure("lecture", err);
         return 0;
     }
+    if (count == 0) noticeHangUp();
+    return count;
+}
+
+void PosixSerialPort::noticeHangUp() {
     // A closed pseudo-terminal or an unplugged adapter still answers "nothing
     // waiting"; only a hang-up tells.
-    if (count == 0 && tty_.hungUp()) {
-        gone_ = true;
-        fail(kSerialOpenFailed, "Le port " + tty_.path() + " a été déconnecté");
-    }
-    return count;
+    if (gone_ || !tty_.hungUp()) return;
+    gone_ = true;
+    fail(kSerialOpenFailed, "Le port " + tty_.path() + " a été déconnecté");
 }
 
 std::string PosixSerialPort::input() {
@@ -137,6 +140,8 @@ std::string PosixSerialPort::input() {
     std::vector<std::uint8_t> bytes;
     if (const int err = tty_.readAvailable(bytes, kMaxInput); err != 0) {
         ioFailure("lecture", err);
+    } else if (bytes.empty()) {
+        noticeHangUp();
     }
     return std::string(bytes.begin(), bytes.end());
 }

@@ -43,6 +43,8 @@ private:
     int fail(int code, std::string why);
     // A transfer failed with errno `err`; marks the port gone when the device vanished.
     void ioFailure(const std::string& operation, int err);
+    // The device hung up (pulled out, or the far end of a pseudo-terminal closed).
+    void noticeHangUp();
     // The device path to open, or nothing with lastError_ set.
     std::optional<std::string> resolvePath();
 

@@ -65,6 +65,10 @@ bool SimSerialPort::output(std::string_view data) {
         lastError_ = "Le port série n'est pas ouvert";
         return false;
     }
+    if (gone_) {
+        lastError_ = "Input/output error";
+        return false;
+    }
     if (peer_) peer_(data);
     return true;
 }

@@ -37,6 +37,9 @@ public:
     std::size_t inputCount() override { return received_.size(); }
     std::string input() override;
     std::string lastError() const override { return lastError_; }
+    // Unplugged: nothing goes out or comes in any more.
+    void setGone(bool gone) { gone_ = gone; }
+    bool gone() const override { return gone_; }
 
     // What the program configured, for the peer and for tests.
     std::optional<int> portNumber() const { return portNumber_; }
@@ -48,6 +51,7 @@ private:
     Peer peer_;
     bool open_ = false;
     bool binary_ = false;
+    bool gone_ = false;
     int openError_ = kSerialOk;
     std::string openErrorReason_;
     std::optional<int> portNumber_;

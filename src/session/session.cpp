@@ -423,6 +423,7 @@ void Session::setUpLambdaAndRecordings(ecu::CycleHooks& hooks) {
         lambda_ = std::make_unique<display::LambdaAcquisition>(afrView_, clock, setup_.lambda,
                                                                lambdaDevices_.port.get(), lambdaDevices_.board.get());
         lambda_->letEventsRun = [this] { loop_.pump(); };
+        lambda_->texts = [this](int id, const std::string& french) { return text(id, french); };
         hooks.AcquiertLambda = [this, &clock] {
             const auto now = clock.now();
             const double dt = lastLambda_ == base::Clock::TimePoint{}

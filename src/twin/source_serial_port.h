@@ -30,6 +30,7 @@ public:
     std::size_t inputCount() override;
     std::string input() override;
     std::string lastError() const override { return port_.lastError(); }
+    bool gone() const override { return port_.gone(); }
 
 private:
     void settle();

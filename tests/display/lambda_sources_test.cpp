@@ -93,6 +93,35 @@ TEST(MtsSource, ControllerStatesReachTheWindow) {
     }
 }
 
+// Either serial source unplugged while acquiring: no stale or zero reading stays on
+// show, the acquisition stops at once and the user is told once.
+TEST(SerialSources, UnpluggedDeviceStopsTheAcquisitionAndShowsNoValue) {
+    for (const AfrSource source : {AfrSource::DlpIo8, AfrSource::Mts}) {
+        base::VirtualClock clock;
+        sim::DlpModule module;
+        sim::MtsStream stream(clock.now());
+        twin::SourceSerialPort port(clock, source == AfrSource::Mts ? static_cast<sim::SerialSource&>(stream) : module);
+        base::ViewState frmAFR;
+        LambdaAcquisition afr(frmAFR, clock, {source, 2, {}, {}}, &port, nullptr);
+        afr.texts = [](int id, const std::string&) { return "text " + std::to_string(id); };
+        afr.chDLP_Click(true);
+        clock.advance(200ms);
+        afr.AcquiertLambda(0.15);
+        ASSERT_NE(afr.afrText(0), "--") << static_cast<int>(source);
+        port.port().setGone(true);
+        for (int cycle = 0; cycle < 3; ++cycle) {
+            const auto before = clock.now();
+            afr.AcquiertLambda(0.15);
+            EXPECT_EQ(clock.now(), before) << "no wait on a device that is gone";
+        }
+        EXPECT_FALSE(afr.acquiring());
+        EXPECT_EQ(frmAFR["chDLP"].checked, false);
+        EXPECT_EQ((std::vector{afr.afrText(0), afr.afrText(1)}), (std::vector<std::string>{"--", "--"}));
+        ASSERT_EQ(frmAFR.messages().size(), 1u);
+        EXPECT_EQ(frmAFR.messages()[0].text.rfind("text 3420", 0), 0u) << frmAFR.messages()[0].text;
+    }
+}
+
 struct UsbBench {
     base::VirtualClock clock;
     ports::SimDaqBoard board;

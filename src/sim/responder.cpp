@@ -10,6 +10,7 @@
 #include "sim/kwp_ecu.h"
 #include "sim/obd_ecu.h"
 #include "sim/onebyte_ecu.h"
+#include "sim/line_io.h"
 
 namespace dravio::sim {
 
@@ -140,24 +141,12 @@ constexpr long long kBaudLookMs = 20;
 
 int serve(int fd, int stopFd, Responder& responder, base::Clock& clock, std::uint32_t (*testerBaud)(int),
           std::string& error) {
-    std::vector<std::uint8_t> buffer(4096);
+    std::vector<char> buffer(4096);
     bool watchStop = stopFd >= 0;
     for (;;) {
         const auto now = clock.now();
         const auto due = responder.takeDue(now);
-        std::size_t done = 0;
-        while (done < due.size()) {
-            const ssize_t n = ::write(fd, due.data() + done, due.size() - done);
-            if (n > 0) {
-                done += static_cast<std::size_t>(n);
-            } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
-                error = std::string("write failed: ") + std::strerror(errno);
-                return 1;
-            } else {
-                pollfd out{fd, POLLOUT, 0};
-                ::poll(&out, 1, 10);
-            }
-        }
+        if (!writeAll(fd, due.data(), due.size(), error)) return 1;
         // Sleep until the next byte is due or input comes, whichever is first.
         const auto next = responder.nextDue();
         // A pty shows the tester's baud rate but tells nobody when it changes: look often.
@@ -180,22 +169,11 @@ int serve(int fd, int stopFd, Responder& responder, base::Clock& clock, std::uin
             const ssize_t n = ::read(stopFd, sink, sizeof sink);
             if (n <= 0) return 0;  // standard input closed: the bench is over
         }
-        if (fds[0].revents & POLLIN) {
-            const ssize_t n = ::read(fd, buffer.data(), buffer.size());
-            if (n > 0) {
-                responder.testerBytes(clock.now(), {buffer.begin(), buffer.begin() + n},
-                                      testerBaud ? testerBaud(fd) : 0);
-            } else if (n < 0 && errno != EAGAIN && errno != EINTR && errno != EIO) {
-                error = std::string("read failed: ") + std::strerror(errno);
-                return 1;
-            }
-        } else if (fds[0].revents & (POLLERR | POLLNVAL)) {
-            error = "the line failed";
-            return 1;
-        } else if (fds[0].revents & POLLHUP) {
-            // Nobody holds the other side for a moment; do not spin meanwhile.
-            ::poll(nullptr, 0, 5);
-        }
+        const auto onBytes = [&](std::span<const char> bytes) {
+            responder.testerBytes(clock.now(), std::vector<std::uint8_t>(bytes.begin(), bytes.end()),
+                                  testerBaud ? testerBaud(fd) : 0);
+        };
+        if (!readReady(fd, fds[0].revents, buffer, onBytes, error)) return 1;
     }
 }
 

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <vector>
 
+#include "sim/line_io.h"
+
 namespace dravio::sim {
 
 int serveSource(int fd, int stopFd, SerialSource& source, base::Clock& clock, SniffLog* log, std::string& error) {
@@ -18,19 +20,7 @@ int serveSource(int fd, int stopFd, SerialSource& source, base::Clock& clock, Sn
         if (log != nullptr && !due.empty()) {
             log->write(now, SniffLog::Direction::EcuToTester, std::vector<std::uint8_t>(due.begin(), due.end()));
         }
-        std::size_t done = 0;
-        while (done < due.size()) {
-            const ssize_t n = ::write(fd, due.data() + done, due.size() - done);
-            if (n > 0) {
-                done += static_cast<std::size_t>(n);
-            } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
-                error = std::string("write failed: ") + std::strerror(errno);
-                return 1;
-            } else {
-                pollfd out{fd, POLLOUT, 0};
-                ::poll(&out, 1, 10);
-            }
-        }
+        if (!writeAll(fd, due.data(), due.size(), error)) return 1;
         int timeoutMs = -1;
         const auto next = source.nextDue();
         if (next != Clock::TimePoint::max()) {
@@ -48,23 +38,13 @@ int serveSource(int fd, int stopFd, SerialSource& source, base::Clock& clock, Sn
             const ssize_t n = ::read(stopFd, buffer, sizeof buffer);
             if (n <= 0) return 0;
         }
-        if (fds[0].revents & POLLIN) {
-            const ssize_t n = ::read(fd, buffer, sizeof buffer);
-            if (n > 0) {
-                const auto t = clock.now();
-                if (log != nullptr)
-                    log->write(t, SniffLog::Direction::TesterToEcu, std::vector<std::uint8_t>(buffer, buffer + n));
-                source.received(t, std::string_view(buffer, static_cast<std::size_t>(n)));
-            } else if (n < 0 && errno != EAGAIN && errno != EINTR && errno != EIO) {
-                error = std::string("read failed: ") + std::strerror(errno);
-                return 1;
-            }
-        } else if (fds[0].revents & (POLLERR | POLLNVAL)) {
-            error = "the line failed";
-            return 1;
-        } else if (fds[0].revents & POLLHUP) {
-            ::poll(nullptr, 0, 5);  // nobody holds the other side for a moment
-        }
+        const auto onBytes = [&](std::span<const char> bytes) {
+            const auto t = clock.now();
+            if (log != nullptr)
+                log->write(t, SniffLog::Direction::TesterToEcu, std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+            source.received(t, std::string_view(bytes.data(), bytes.size()));
+        };
+        if (!readReady(fd, fds[0].revents, buffer, onBytes, error)) return 1;
     }
 }
 

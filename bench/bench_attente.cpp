@@ -41,7 +41,7 @@ struct TimedLink {
 // Arguments: wait in ms, competing threads (0/1), scheduling as the program (1) or normal (0).
 void BM_Attente(benchmark::State& state) {
     const double seconds = static_cast<double>(state.range(0)) / 1000.0;
-    const std::string mode = dravio::bench::useScheduling(state.range(2) != 0);
+    const auto scheduling = dravio::bench::useScheduling(state.range(2) != 0);
     dravio::base::RealClock::tightenTimerSlack();
     dravio::base::RealClock adaptive;
     dravio::base::RealClock fixed(std::chrono::microseconds(200));
@@ -61,7 +61,7 @@ void BM_Attente(benchmark::State& state) {
     fix.report(state, "fix_");
     spin.report(state, "busy_");
     state.counters["att_margin_us"] = std::chrono::duration<double, std::micro>(adaptive.spinMargin()).count();
-    state.SetLabel(mode);
+    state.SetLabel(scheduling.describe());
     dravio::bench::useScheduling(false);
 }
 

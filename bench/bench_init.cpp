@@ -122,7 +122,7 @@ struct PulseLine {
 
 // Arguments: competing threads (0/1), scheduling as the program (1) or normal (0).
 void BM_WakeUpPulse(benchmark::State& state) {
-    const std::string mode = dravio::bench::useScheduling(state.range(1) != 0);
+    const auto scheduling = dravio::bench::useScheduling(state.range(1) != 0);
     dravio::base::RealClock::tightenTimerSlack();
     dravio::base::RealClock adaptive;
     dravio::base::RealClock busy(std::chrono::seconds(1));
@@ -140,7 +140,7 @@ void BM_WakeUpPulse(benchmark::State& state) {
     }
     att.report(state, "att_");
     spin.report(state, "busy_");
-    state.SetLabel(mode);
+    state.SetLabel(scheduling.describe());
     dravio::bench::useScheduling(false);
 }
 

@@ -129,12 +129,14 @@ private:
 };
 
 // The measuring thread as the program's link thread runs (real-time where the
-// system allows it), or forced back to the normal class to show the fallback.
-inline std::string useScheduling(bool asTheProgram) {
-    if (asTheProgram) return base::raiseThreadScheduling().describe();
+// system allows it, the processors held out of deep idle states), or forced back to
+// the normal class to show the fallback. Keep the result while measuring: it holds
+// the CPU latency request.
+inline base::ThreadScheduling useScheduling(bool asTheProgram) {
+    if (asTheProgram) return base::raiseThreadScheduling();
     sched_param param{};
     pthread_setschedparam(pthread_self(), SCHED_OTHER, &param);
-    return base::currentThreadScheduling().describe();
+    return base::currentThreadScheduling();
 }
 
 }  // namespace dravio::bench

@@ -8,6 +8,8 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <fcntl.h>
+
 #include <algorithm>
 
 namespace dravio::base {
@@ -48,7 +50,22 @@ std::string ThreadScheduling::policy() const {
     return realTime ? "SCHED_FIFO " + std::to_string(priority) : std::string("SCHED_OTHER (normal)");
 }
 
-std::string ThreadScheduling::describe() const { return policy() + (memoryLocked ? ", memory locked" : ""); }
+std::string ThreadScheduling::describe() const {
+    return policy() + (memoryLocked ? ", memory locked" : "") + (cpuLatency ? ", CPU latency held" : "");
+}
+
+std::unique_ptr<CpuLatencyRequest> CpuLatencyRequest::make(const std::string& path, std::int32_t maxMicroseconds) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    // The request stands while the file stays open.
+    if (::write(fd, &maxMicroseconds, sizeof maxMicroseconds) != static_cast<ssize_t>(sizeof maxMicroseconds)) {
+        ::close(fd);
+        return nullptr;
+    }
+    return std::unique_ptr<CpuLatencyRequest>(new CpuLatencyRequest(fd));
+}
+
+CpuLatencyRequest::~CpuLatencyRequest() { ::close(fd_); }
 
 ThreadScheduling raiseThreadScheduling(int priority) {
     const int allowed =
@@ -61,6 +78,7 @@ ThreadScheduling raiseThreadScheduling(int priority) {
     }
     ThreadScheduling result = currentThreadScheduling();
     if (memoryLockAllowed() && mlockall(MCL_CURRENT | MCL_FUTURE) == 0) result.memoryLocked = true;
+    result.cpuLatency = CpuLatencyRequest::make();
     return result;
 }
 

@@ -36,7 +36,8 @@ Session& LinkHost::startSession(SessionSetup setup, SessionOutputs outputs) {
     if (scheduling) {
         const auto& catalog = setup.catalog;
         trace.EcritTrace(catalog.GetResourceString(2518, "Ordonnancement : ") + scheduling->policy() +
-                             (scheduling->memoryLocked ? catalog.GetResourceString(2519, ", mémoire verrouillée") : ""),
+                             (scheduling->memoryLocked ? catalog.GetResourceString(2519, ", mémoire verrouillée") : "") +
+                             (scheduling->cpuLatency ? catalog.GetResourceString(2531, ", latence CPU minimale") : ""),
                          true);
     }
     session = std::make_shared<Session>(loop, link, devices, std::move(setup), std::move(outputs));

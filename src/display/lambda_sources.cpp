@@ -76,7 +76,8 @@ bool LambdaAcquisition::deviceLost() {
     port_->close();
     const std::string french = "Le boîtier lambda a été débranché : l'acquisition AFR est arrêtée.";
     base::MessageBox box;
-    box.text = (texts ? texts(3420, french) : french) + "\n" + port_->lastError();
+    // The port's reason is not in the user's language: the text says enough.
+    box.text = texts ? texts(3420, french) : french;
     box.title = texts ? texts(3410, "AFR") : "AFR";
     box.icon = base::MessageBox::Icon::Exclamation;
     view_.showMessage(box);

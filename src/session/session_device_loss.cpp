@@ -12,7 +12,9 @@ constexpr int kDeviceStillLostText = 3801;
 
 std::string Session::deviceLostText() const {
     if (link_.deviceLost().empty()) return {};
-    return text(kDeviceLostText, "Le câble ou l'interface a été débranché") + " (" + link_.deviceLost() + ")";
+    // The port's own reason is in the trace ("Périphérique perdu : ..."); it is not
+    // in the user's language.
+    return text(kDeviceLostText, "Le câble ou l'interface a été débranché");
 }
 
 void Session::onDeviceLost() {

@@ -13,6 +13,14 @@
 namespace dravio::ecu {
 namespace {
 
+// The 59M's live block with engine speed `rpm`, and the request that asks for it.
+std::string block(int rpm) {
+    const std::string body = "96F11061A0" + proto::ByteToHex(rpm >> 8) + proto::ByteToHex(rpm) +
+                             "03F2003D00390029010C0089013C068E9C40";
+    return body + proto::CalculChecksum(body);
+}
+const std::string kBlockRequest = "8210F121A0" + proto::CalculChecksum("8210F121A0");
+
 class CycleTest : public ::testing::Test, public testing::LineBench {
 protected:
     CycleTest() {
@@ -44,12 +52,7 @@ TEST_F(CycleTest, MoyenneFillsEmptySlotsAndAveragesOverTheDepth) {
 TEST_F(CycleTest, ShownEngineSpeedIsRoundedDownToTensAndZeroBelow300) {
     const std::pair<int, const char*> cases[] = {{1199, "1 190"}, {1005, "1 000"}, {9999, "9 990"}, {1990, "1 990"},
                                                  {309, "300"},    {300, "300"},    {299, "0"},      {295, "0"}};
-    const auto block = [](int rpm) {
-        const std::string body = "96F11061A0" + proto::ByteToHex(rpm >> 8) + proto::ByteToHex(rpm) +
-                                 "03F2003D00390029010C0089013C068E9C40";
-        return body + proto::CalculChecksum(body);
-    };
-    const std::string request = "8210F121A0" + proto::CalculChecksum("8210F121A0");
+    const std::string request = kBlockRequest;
     testing::ScriptedEcu ecu;
     ecu.answers[request] = block(cases[0].first);
     cable.setPeer(&ecu);
@@ -69,12 +72,7 @@ TEST_F(CycleTest, ShownEngineSpeedIsRoundedDownToTensAndZeroBelow300) {
 }
 
 TEST_F(CycleTest, AWellFormedAnswerCarryingNonsenseIsNeitherShownNorRecorded) {
-    const auto block = [](int rpm) {
-        const std::string body = "96F11061A0" + proto::ByteToHex(rpm >> 8) + proto::ByteToHex(rpm) +
-                                 "03F2003D00390029010C0089013C068E9C40";
-        return body + proto::CalculChecksum(body);
-    };
-    const std::string request = "8210F121A0" + proto::CalculChecksum("8210F121A0");
+    const std::string request = kBlockRequest;
     testing::ScriptedEcu ecu;
     ecu.answers[request] = block(1200);
     cable.setPeer(&ecu);
